@@ -1,0 +1,222 @@
+#include "shell/filecounts.h"
+
+#include "shell/fileaccess.h"
+#include "support/scripted_prompt.h"
+#include "text_document.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace kelvo;
+using namespace kelvo::test;
+
+namespace {
+
+class SafeWriting : public testing::Test {
+protected:
+    TScratchDir Dir;
+    TScriptedPrompt Script;
+    TPromptScope Scope{Script};
+    TTextDocument Doc;
+
+    // Saves Doc the way the document window does: by name, through the type.
+    void Save(TFileAccess& access, const std::string& name, int presetAnswer = 0) {
+        access.Writer.Init(nullptr, name);
+        access.Writer.ReplaceAnswer = presetAnswer;
+        Doc.Write(access);
+    }
+};
+
+// Files stop growing past a byte limit while one of these exists, the way a
+// full disk stops them.
+class TFileSizeLimit {
+public:
+    explicit TFileSizeLimit(rlim_t bytes) {
+        SavedHandler = std::signal(SIGXFSZ, SIG_IGN);
+        ::getrlimit(RLIMIT_FSIZE, &Saved);
+        rlimit limited = Saved;
+        limited.rlim_cur = bytes;
+        Active = ::setrlimit(RLIMIT_FSIZE, &limited) == 0;
+    }
+    ~TFileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &Saved);
+        std::signal(SIGXFSZ, SavedHandler);
+    }
+    bool Active = false;
+
+private:
+    rlimit Saved{};
+    void (*SavedHandler)(int) = nullptr;
+};
+
+const std::string OldContent = "old content that must survive";
+
+} // namespace
+
+TEST_F(SafeWriting, NewFileIsWrittenWithoutQuestionOrBackup) {
+    TFileAccess access("Save File As");
+    Doc.Text = "hello world";
+    Save(access, Dir / "new.dat");
+
+    EXPECT_TRUE(Script.Asked.empty());
+    EXPECT_EQ(Slurp(Dir / "new.dat"), "hello world");
+    EXPECT_EQ(Dir.Names(), std::vector<std::string>{"new.dat"});
+    EXPECT_EQ(access.Writer.FileCount, 1);
+    EXPECT_EQ(access.Writer.TotalBytes, 11);
+    EXPECT_EQ(access.Writer.ErrorCount, 0);
+    EXPECT_TRUE(Doc.Info.Has(TFileInfo::OnDisk));
+    EXPECT_EQ(Doc.Info.Name, Dir / "new.dat");
+    EXPECT_EQ(Doc.Info.Size(), 11u);
+}
+
+TEST_F(SafeWriting, ReplacingAsksAndKeepsTheOldFileAsBackup) {
+    Spit(Dir / "pump.dat", OldContent);
+    Spit(Dir / "pump.~dat", "an older backup");
+    ::chmod((Dir / "pump.dat").c_str(), 0640);
+    TFileAccess access("Save File As");
+    Doc.Text = "new content";
+    Script.Answers = {IdYes};
+    Save(access, Dir / "pump.dat");
+
+    ASSERT_EQ(Script.Asked.size(), 1u);
+    EXPECT_EQ(Script.Asked[0].Caption, "Save File As");
+    EXPECT_EQ(Script.Asked[0].Text, "File \"" + Dir / "pump.dat" + "\"\nexists! Replace?");
+    EXPECT_EQ(Script.Asked[0].Icon, TPromptIcon::Question);
+    EXPECT_EQ(Script.Asked[0].Buttons, TPromptButtons::YesNoCancel);
+    EXPECT_EQ(access.Writer.ReplaceAnswer, IdYes);
+    EXPECT_EQ(Slurp(Dir / "pump.dat"), "new content");
+    EXPECT_EQ(Slurp(Dir / "pump.~dat"), OldContent);
+    EXPECT_FALSE(Dir.HasTempFile());
+    // The new file stands in for the old one, permissions included.
+    struct stat st {};
+    ASSERT_EQ(::stat((Dir / "pump.dat").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+}
+
+TEST_F(SafeWriting, DeclinedOrPresetAnswers) {
+    Spit(Dir / "pump.dat", OldContent);
+    Doc.Text = "new content";
+    // No and Cancel to the question, then 11 that refuses without asking.
+    Script.Answers = {IdNo, IdCancel};
+    for (int preset : {0, 0, TFileCounts::NeverReplace}) {
+        TFileAccess access("Save File As");
+        Save(access, Dir / "pump.dat", preset);
+        EXPECT_EQ(access.Writer.DeclinedCount, 1);
+        EXPECT_EQ(access.Writer.ErrorCount, 0);
+    }
+    EXPECT_EQ(Script.Asked.size(), 2u);
+    EXPECT_EQ(Slurp(Dir / "pump.dat"), OldContent);
+    EXPECT_EQ(Dir.Names(), std::vector<std::string>{"pump.dat"});
+
+    // 13 replaces without asking.
+    TFileAccess access("Save File");
+    Save(access, Dir / "pump.dat", TFileCounts::ReplaceWithoutAsking);
+    EXPECT_EQ(Script.Asked.size(), 2u);
+    EXPECT_EQ(access.Writer.FileCount, 1);
+    EXPECT_EQ(Slurp(Dir / "pump.dat"), "new content");
+    EXPECT_EQ(Slurp(Dir / "pump.~dat"), OldContent);
+    EXPECT_FALSE(Dir.HasTempFile());
+}
+
+TEST_F(SafeWriting, ReadOnlyTargetOrBackupIsRefused) {
+    Doc.Text = "new content";
+    Spit(Dir / "locked.dat", OldContent);
+    ::chmod((Dir / "locked.dat").c_str(), 0444);
+    Spit(Dir / "file.dat", OldContent);
+    Spit(Dir / "file.~dat", "backup");
+    ::chmod((Dir / "file.~dat").c_str(), 0444);
+
+    TFileAccess access("Save File");
+    Save(access, Dir / "locked.dat", TFileCounts::ReplaceWithoutAsking);
+    Save(access, Dir / "file.dat", TFileCounts::ReplaceWithoutAsking);
+
+    ASSERT_EQ(Script.Asked.size(), 2u);
+    EXPECT_EQ(Script.Asked[0].Text,
+              "File \"" + Dir / "locked.dat" + "\"\nalready exists and is read-only!");
+    EXPECT_EQ(Script.Asked[1].Text,
+              "File \"" + Dir / "file.~dat" + "\"\nalready exists and is read-only!");
+    EXPECT_EQ(Script.Asked[1].Icon, TPromptIcon::Error);
+    EXPECT_EQ(Script.Asked[1].Buttons, TPromptButtons::Ok);
+    EXPECT_EQ(access.Writer.TotalBytes, 0);
+    EXPECT_EQ(access.Writer.DeclinedCount, 0);
+    EXPECT_EQ(Slurp(Dir / "locked.dat"), OldContent);
+    EXPECT_EQ(Slurp(Dir / "file.dat"), OldContent);
+    EXPECT_EQ(Slurp(Dir / "file.~dat"), "backup");
+    EXPECT_FALSE(Dir.HasTempFile());
+}
+
+TEST_F(SafeWriting, ExceptionWhileWritingLeavesTheOldFile) {
+    Spit(Dir / "pump.dat", OldContent);
+    Doc.Text = std::string(100, 'x');
+    Doc.ThrowAfterChunks = 2;
+    TFileAccess access("Save File");
+    EXPECT_THROW(Save(access, Dir / "pump.dat", TFileCounts::ReplaceWithoutAsking),
+                 std::runtime_error);
+    EXPECT_FALSE(Dir.HasTempFile()); // gone before the access ends
+    EXPECT_EQ(Slurp(Dir / "pump.dat"), OldContent);
+    EXPECT_EQ(Dir.Names(), std::vector<std::string>{"pump.dat"});
+    EXPECT_EQ(access.Writer.TotalBytes, 0);
+}
+
+TEST_F(SafeWriting, WriteTheDiskCannotTakeLeavesTheOldFile) {
+    Spit(Dir / "pump.dat", OldContent);
+    Spit(Dir / "pump.~dat", "older backup");
+    Doc.Text = std::string(4000, 'x');
+    Doc.Info.SetModified(TFileInfo::UndeterminedSize);
+    TFileAccess access("Save File");
+    {
+        TFileSizeLimit limit(1000);
+        ASSERT_TRUE(limit.Active);
+        Save(access, Dir / "pump.dat", TFileCounts::ReplaceWithoutAsking);
+    }
+    EXPECT_EQ(access.Writer.LastCount, 0);
+    EXPECT_EQ(access.Writer.TotalBytes, 0);
+    EXPECT_EQ(access.Writer.FileCount, 0);
+    EXPECT_EQ(access.Writer.ErrorCount, 1);
+    EXPECT_EQ(Slurp(Dir / "pump.dat"), OldContent);
+    EXPECT_EQ(Slurp(Dir / "pump.~dat"), "older backup");
+    EXPECT_FALSE(Dir.HasTempFile());
+    // The document still knows it holds unsaved changes.
+    EXPECT_TRUE(Doc.Info.IsModified());
+    EXPECT_FALSE(Doc.Info.Has(TFileInfo::OnDisk));
+}
+
+TEST_F(SafeWriting, AllowedWriteOfNothingCountsAnErrorAndKeepsTheFile) {
+    Spit(Dir / "pump.dat", OldContent);
+    TFileAccess access("Save File");
+    Doc.Text.clear();
+    Save(access, Dir / "pump.dat", TFileCounts::ReplaceWithoutAsking);
+    EXPECT_EQ(access.Writer.ErrorCount, 1);
+    EXPECT_EQ(access.Writer.FileCount, 0);
+    EXPECT_EQ(Slurp(Dir / "pump.dat"), OldContent);
+    EXPECT_EQ(Dir.Names(), std::vector<std::string>{"pump.dat"});
+
+    access.Writer.ShowWriteError();
+    ASSERT_EQ(Script.Asked.size(), 1u);
+    EXPECT_EQ(Script.Asked[0].Caption, "Save File");
+    EXPECT_EQ(Script.Asked[0].Text,
+              "File \"" + Dir / "pump.dat" +
+                  "\"\ncould not be written!\nDrive is full or write protected!");
+    EXPECT_EQ(access.Writer.WriteErrorAnswer, IdOk);
+}
+
+TEST(FileReading, MissingOrUnreadableFileIsReported) {
+    TScratchDir dir;
+    TScriptedPrompt script;
+    TPromptScope scope(script);
+    std::filesystem::create_directory(dir / "folder.dat");
+    for (const std::string& name : {dir / "missing.dat", dir / "folder.dat"}) {
+        TFileAccess access("Open File");
+        access.Reader.Init(nullptr, name);
+        EXPECT_FALSE(access.OpenRead());
+        EXPECT_EQ(access.Reader.ReadErrorAnswer, IdOk);
+        ASSERT_FALSE(script.Asked.empty());
+        EXPECT_EQ(script.Asked.back().Caption, "Open File");
+        EXPECT_EQ(script.Asked.back().Text, "File \"" + name + "\"\ncould not be read!");
+        EXPECT_EQ(script.Asked.back().Icon, TPromptIcon::Error);
+    }
+}

@@ -101,8 +101,9 @@ TEST(OwningPointer, EmptyAccessIsReportedAndRefused) {
     EXPECT_THROW(*p, EAssertionFailed);
     ASSERT_EQ(prompt.Asked.size(), 1u);
     EXPECT_EQ(prompt.Asked[0].Caption, "_ASSERTE: ");
-    EXPECT_EQ(prompt.Asked[0].Text,
-              "m_ptr @ Utilcls/353\nPress [Y]es to terminate, [N]o to continue and [C]ancel to Debug");
+    EXPECT_EQ(
+        prompt.Asked[0].Text,
+        "m_ptr @ Utilcls/353\nPress [Y]es to terminate, [N]o to continue and [C]ancel to Debug");
     try {
         p.operator->();
         FAIL();

@@ -1,0 +1,81 @@
+#pragma once
+// The display-independent half of the virtual list view: the row vector built
+// from a data source, its stable ordering by a sort key, the selection kept
+// across re-ordering and rebuilding, and the incremental row search. The
+// control that shows the rows is reached only through TVlistControl.
+#include "foundation/gui/vlist_control.h"
+#include "foundation/gui/vlist_entry.h"
+
+#include <cstdint>
+#include <functional>
+#include <string_view>
+
+namespace kelvo {
+
+class TSortVListView {
+public:
+    // A sort key: bits 0..30 the column, bit 31 descending.
+    static constexpr std::int32_t UnsortedKey = -1;
+    static constexpr std::int32_t DescendingBit = INT32_MIN;
+    // RowCount values: as many rows as the data source has entries; rows stale.
+    static constexpr std::int32_t AllEntries = -1;
+    static constexpr std::int32_t StaleRows = INT32_MAX;
+
+    static int SortColumn(std::int32_t key) { return key & INT32_MAX; }
+    static bool IsDescending(std::int32_t key) { return key < 0; }
+
+    TSortVListView() = default;
+    TSortVListView(const TSortVListView&) = delete;
+    TSortVListView& operator=(const TSortVListView&) = delete;
+    virtual ~TSortVListView() = default;
+
+    std::int32_t SortKey() const { return FSortKey; }
+    TVlistViewData* Data() const { return FData; }
+    const TSortedVlvEntries& Rows() const { return FRows; }
+
+    // Attaches a data source (not owned) and rebuilds the rows.
+    void SetData(TVlistViewData* data);
+    // The owner calls this when its entries changed, then Invalidate.
+    void SetRowsStale() { FRowCount = StaleRows; }
+    // Sorts the rows again under the current key (and rebuilds stale rows).
+    void Invalidate();
+    // Sorts by a column; the current sort column again flips the direction.
+    void SortByColumn(int column);
+    // Brings rows, control and order up to date; does nothing when neither the
+    // row count nor the key changes.
+    void Refresh(std::int32_t newSortKey);
+
+    // The entry of a row, null outside the rows.
+    TVlistViewEntry* GetItem(int row) const;
+    int GetRowCount() const;
+
+    // The first row from `start` (taken modulo the row count) whose text in the
+    // sort column begins with `text`, letters compared without case; after the
+    // last row the search goes on at row 0 only when `wrap` is set, and never
+    // past `start` again. -1 when nothing matches or the text is empty.
+    int FindRow(std::string_view text, int start, bool wrap) const;
+    // The same walk with any test of the entry.
+    int FindRow(int start, bool wrap,
+                const std::function<bool(const TVlistViewEntry&)>& matches) const;
+    // The column FindRow looks at.
+    int SearchColumn() const;
+
+protected:
+    void SetControl(TVlistControl* control) { FControl = control; }
+    TVlistControl* Control() const { return FControl; }
+
+private:
+    void RebuildRows();
+    // Re-orders the rows for the new key: reversal when only the direction
+    // changes, a stable sort otherwise.
+    void ReorderRows(std::int32_t newSortKey);
+    void SortRows();
+
+    std::int32_t FSortKey = 0;
+    TVlistControl* FControl = nullptr;
+    TVlistViewData* FData = nullptr;
+    std::int32_t FRowCount = AllEntries;
+    TSortedVlvEntries FRows;
+};
+
+} // namespace kelvo

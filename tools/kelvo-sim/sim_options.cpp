@@ -1,0 +1,78 @@
+#include "tools/kelvo-sim/sim_options.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+namespace kelvo {
+
+namespace {
+
+bool ParseCount(const char* text, int minimum, int& value) {
+    errno = 0;
+    char* end = nullptr;
+    const long v = std::strtol(text, &end, 10);
+    if (errno != 0 || end == text || *end != '\0' || v < minimum || v > 1'000'000'000L)
+        return false;
+    value = static_cast<int>(v);
+    return true;
+}
+
+} // namespace
+
+const char* SimUsage() {
+    return "usage: kelvo-sim --link PATH [--dialog FILE] [--baud N] [--pace]\n"
+           "                 [--answer-mode frame|conti] [--trace FILE]\n"
+           "                 [--busy N] [--drop-every K] [--corrupt-every K] [--silent-after N]\n";
+}
+
+std::string ParseSimOptions(int argc, char** argv, TSimOptions& options) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--pace") {
+            options.Pace = true;
+            continue;
+        }
+        if (i + 1 >= argc)
+            return arg.rfind("--", 0) == 0 ? arg + " needs a value" : "unexpected argument " + arg;
+        const char* value = argv[++i];
+        int* count = nullptr;
+        int minimum = 0;
+        if (arg == "--link") {
+            options.Link = value;
+        } else if (arg == "--dialog") {
+            options.DialogFile = value;
+        } else if (arg == "--trace") {
+            options.TraceFile = value;
+        } else if (arg == "--answer-mode") {
+            if (std::strcmp(value, "frame") == 0)
+                options.Device.AnswerMode = TAnswerMode::Frame;
+            else if (std::strcmp(value, "conti") == 0)
+                options.Device.AnswerMode = TAnswerMode::Conti;
+            else
+                return "--answer-mode takes frame or conti";
+        } else if (arg == "--baud") {
+            count = &options.Baud;
+            minimum = 1;
+        } else if (arg == "--busy") {
+            count = &options.Device.Busy;
+        } else if (arg == "--drop-every") {
+            count = &options.Device.DropEvery;
+            minimum = 1;
+        } else if (arg == "--corrupt-every") {
+            count = &options.Device.CorruptEvery;
+            minimum = 1;
+        } else if (arg == "--silent-after") {
+            count = &options.Device.SilentAfter;
+        } else {
+            return "unknown option " + arg;
+        }
+        if (count && !ParseCount(value, minimum, *count))
+            return arg + " takes a number of at least " + std::to_string(minimum);
+    }
+    if (options.Link.empty())
+        return "--link PATH is required";
+    return {};
+}
+
+} // namespace kelvo

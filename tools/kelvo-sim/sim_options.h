@@ -1,0 +1,22 @@
+#pragma once
+// The command line of kelvo-sim.
+#include "tools/vdevice/virtual_device.h"
+
+#include <string>
+
+namespace kelvo {
+
+struct TSimOptions {
+    std::string Link;
+    std::string DialogFile; // empty: the built-in demonstration dialog
+    int Baud = 115200;
+    bool Pace = false;
+    std::string TraceFile;
+    TVirtualDeviceOptions Device;
+};
+
+// Returns an empty text on success, else what is wrong with the command line.
+std::string ParseSimOptions(int argc, char** argv, TSimOptions& options);
+const char* SimUsage();
+
+} // namespace kelvo

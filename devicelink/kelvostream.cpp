@@ -1,0 +1,609 @@
+#include "devicelink/kelvostream.h"
+
+#include "devicelink/controlcodes.h"
+#include "devicelink/crc24.h"
+#include "devicelink/serialline.h"
+#include "foundation/exception.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace kelvo {
+
+namespace {
+
+constexpr std::int32_t RateWindow = 10'000'000; // microseconds
+constexpr int FrameReplyLength = 33;
+constexpr int BusyBudget = 100;
+constexpr int FrameAttempts = 4;
+constexpr int HandshakeAttempts = 16;
+constexpr int BusyPause = 320; // bit times
+constexpr int RetryPause = 10; // bit times
+constexpr int DataStart = 2;   // data follow START and the header
+constexpr int AssemblyFull = DataStart + MaxFrameData;
+
+} // namespace
+
+TKelvoStream::TKelvoStream(int port, int baud, TComLineOpener opener)
+    : FPort(port), FBaud(baud), FOpener(opener ? std::move(opener) : SerialPortOpener()),
+      FLog(TKelvoLogger::DefaultRoom), FGoodRate(RateWindow, 0, 0), FFailedRate(RateWindow, 0, 0) {
+    FClock.SetMicroUnits(1);
+}
+
+TKelvoStream::~TKelvoStream() {
+    Close();
+}
+
+std::int64_t TKelvoStream::ByteGap(const TLinkClock& clock) {
+    return std::max<std::int64_t>(clock.UnitsInFraction(2, 1000), 40);
+}
+
+void TKelvoStream::SetLineOpener(TComLineOpener opener) {
+    Close();
+    FOpener = opener ? std::move(opener) : SerialPortOpener();
+}
+
+bool TKelvoStream::Open(int port, int baud) {
+    if (FLine && port == FPort && baud == FBaud)
+        return true;
+    Close();
+    ResetExchangeState();
+    ResetConversation();
+    if (port != 0)
+        FPort = port;
+    if (baud != 0)
+        FBaud = baud;
+    if (FPort < 1 || FPort > 255)
+        return false;
+    FLine = FOpener(FPort);
+    if (!FLine)
+        return false;
+    if (!FLine->Configure(FBaud) || !FLine->Purge(true)) {
+        Close();
+        return false;
+    }
+    FClock.SetRateUnits(FBaud);
+    return true;
+}
+
+void TKelvoStream::Close() {
+    FLine.reset();
+}
+
+void TKelvoStream::SetPort(int port) {
+    if (port != FPort) {
+        Close();
+        FPort = port;
+    }
+}
+
+void TKelvoStream::SetBaud(int baud) {
+    if (baud != FBaud) {
+        Close();
+        FBaud = baud;
+    }
+}
+
+void TKelvoStream::ResetExchangeState() {
+    FSendLength = 0;
+    FExpected = 0;
+    FTrace = TKelvoLog{};
+    FGood = 0;
+    FFailed = 0;
+    FMessageCounter = 0;
+    FFinis = false;
+    FReplyPos = 0;
+}
+
+void TKelvoStream::ResetConversation() {
+    FAssembly = DataStart;
+    FReadPos = FReadEnd = DataStart;
+    FConversation = false;
+    FBroken = false;
+    FEofPending = false;
+}
+
+void TKelvoStream::Pause(std::int64_t bitTimes) {
+    FClock.Restart();
+    FClock.WaitUntil(bitTimes);
+}
+
+int TKelvoStream::Exchange() {
+    FReplyPos = 0;
+    if (FExpected == 0)
+        FExpected = MaxReply;
+    FTrace.TimeStamp = LinkTimeStamp();
+    FTrace.Sent = FTrace.Echoed = FTrace.Replied = 0;
+    if (!FLine)
+        return -1;
+    if (FSendLength < 1 || FSendLength > SendBufferSize)
+        return -2;
+    if (FExpected < 1 || FExpected > MaxReply)
+        return -3;
+    // Whatever was left unread is about to be overwritten.
+    FReadPos = FReadEnd = DataStart;
+
+    int com = 0;
+    const std::int64_t gap = ByteGap(FClock);
+    int received = 0;
+    FLine->Purge(false);
+    if (FTrace.ComResult != 0)
+        DiscardLateAnswer(gap);
+    FClock.Restart();
+    const long written = FLine->Write(FSend, static_cast<std::size_t>(FSendLength));
+    FTrace.Sent = static_cast<std::int32_t>(std::max<long>(written, 0));
+    if (written < 0) {
+        com = -13;
+    } else if (written < FSendLength) {
+        com = -14;
+    } else {
+        // The last stop bit has left 10 bit times per byte plus 11 after the
+        // restart; only then may the device drive the line.
+        const std::int64_t transmitEnd = 10 * FSendLength + 11;
+        FClock.WaitUntil(transmitEnd);
+        if (!FLine->SetRts(false) || !FLine->SetDtr(true)) {
+            com = -17;
+        } else {
+            const std::int64_t overallDeadline = transmitEnd + 40 * (FExpected + 1);
+            std::int64_t readDeadline = transmitEnd + gap;
+            const int total = FSendLength + FExpected;
+            enum { Echo, Header, Rest } phase = Echo;
+            int wanted = FSendLength + 1;
+            while (received < total) {
+                // A header may announce more data than a frame can hold: never
+                // read past the expected total (nor the buffer behind it).
+                wanted = std::min(wanted, total);
+                const long n =
+                    FLine->Read(FReceive + received, static_cast<std::size_t>(wanted - received));
+                if (n <= 0) {
+                    const std::int64_t now = FClock.Elapsed(false);
+                    if (now > overallDeadline || now > readDeadline)
+                        break;
+                    continue;
+                }
+                readDeadline += gap;
+                received += static_cast<int>(n);
+                if (received < wanted)
+                    continue;
+                if (phase == Echo) {
+                    wanted = total;
+                    phase = Rest;
+                    FReplyPos = FSendLength;
+                    const std::uint8_t reply = FReceive[FSendLength];
+                    if (std::memcmp(FReceive, FSend, FSendLength) != 0) {
+                        com = -102;
+                    } else if (FSendLength == 1 && FSend[0] == CodeConti && reply == CodeFinis) {
+                        break;
+                    } else if (reply == CodeStart &&
+                               (FSend[0] == CodeStart || FSend[0] == CodeConti ||
+                                FSend[0] == CodeRepim)) {
+                        wanted = FSendLength + 2;
+                        phase = Header;
+                    }
+                } else if (phase == Header) {
+                    wanted = FSendLength + FrameOverhead + (FReceive[FSendLength + 1] & 0x1F);
+                    phase = Rest;
+                } else {
+                    break;
+                }
+            }
+            if (received - std::min(received, FSendLength) == 0)
+                com = -15;
+        }
+    }
+
+    FLine->SetRts(true);
+    FLine->SetDtr(false);
+
+    FTrace.ComResult = com;
+    FTrace.Echoed = std::min(received, FSendLength);
+    FTrace.Replied = received - FTrace.Echoed;
+    FLog.Add(FTrace, FSend, FReceive, FReceive + FTrace.Echoed);
+    FReplyPos = FTrace.Echoed;
+
+    FTrace.StreamResult = com != 0 ? -1 : 0;
+    if (com != 0) {
+        ++FFailed;
+        FFailedRate.Event(1);
+    } else {
+        ++FGood;
+        FGoodRate.Event(1);
+    }
+    return com;
+}
+
+void TKelvoStream::DiscardLateAnswer(std::int64_t gap) {
+    // After a failed exchange the device may still be answering it; bytes that
+    // come in now would be taken for the next echo and every retry would fail.
+    // Wait until the line has been quiet for one byte gap, but no longer than
+    // the longest answer takes.
+    const std::int64_t limit = 10 * ReceiveBufferSize + gap;
+    unsigned char scrap[ReceiveBufferSize];
+    FClock.Restart();
+    std::int64_t quietUntil = gap;
+    for (;;) {
+        const std::int64_t now = FClock.Elapsed(false);
+        if (now < 0 || now > quietUntil || now > limit)
+            return;
+        if (FLine->Read(scrap, sizeof scrap) > 0)
+            quietUntil = FClock.Elapsed(false) + gap;
+    }
+}
+
+int TKelvoStream::SendCode(std::uint8_t code, int expected) {
+    FSend[0] = code;
+    FSendLength = 1;
+    if (expected >= 0)
+        FExpected = expected;
+    else
+        FExpected = FTrace.StreamResult == 0 ? -expected : 0;
+    Exchange();
+    return FTrace.StreamResult;
+}
+
+int TKelvoStream::AcknowledgeFinis() {
+    if (!FFinis)
+        return FTrace.StreamResult;
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        SendCode(FFinis ? CodeFinis : CodeReady, -1);
+        if (OneByteReply()) {
+            const std::uint8_t reply = Reply()[0];
+            FFinis = reply == CodeFinis;
+            if (reply == CodeReady)
+                return FTrace.StreamResult;
+            FTrace.StreamResult = -12;
+        }
+    }
+    FTrace.StreamResult = -13;
+    return -13;
+}
+
+int TKelvoStream::Handshake(std::uint8_t code) {
+    FMessageCounter = 0;
+    int busy = BusyBudget;
+    int attempts = HandshakeAttempts;
+    for (;;) {
+        if (AcknowledgeFinis() >= 0 && FConversation)
+            return 0;
+        int pause = 4;
+        SendCode(code, -1);
+        if (FTrace.StreamResult == 0) {
+            if (FTrace.Replied == 1) {
+                const std::uint8_t reply = Reply()[0];
+                if (reply == code)
+                    return 0;
+                if (reply == CodeRepwt) {
+                    if (--busy == 0) {
+                        FTrace.StreamResult = -121;
+                        return -121;
+                    }
+                    FTrace.StreamResult = -120;
+                    pause = 32;
+                    attempts = HandshakeAttempts;
+                } else if (reply == CodeFinis) {
+                    FFinis = true;
+                    pause = 0;
+                } else {
+                    FTrace.StreamResult = -122;
+                }
+            } else {
+                FTrace.StreamResult = -130;
+            }
+        }
+        Pause(pause * 10);
+        if (--attempts == 0) {
+            FTrace.StreamResult = -111;
+            return -111;
+        }
+    }
+}
+
+int TKelvoStream::BeginConversation() {
+    if (!FConversation || FEofPending || FFinis) {
+        if (Handshake(CodeReady) < 0) {
+            FBroken = true;
+            FConversation = false;
+            return -1;
+        }
+    }
+    ResetConversation();
+    FConversation = true;
+    return 0;
+}
+
+int TKelvoStream::EndConversation() {
+    if (!FConversation)
+        return 0;
+    bool failed = false;
+    if (FAssembly > DataStart && EndWrite() == -1)
+        failed = true;
+    if (Handshake(CodeAbort) < 0)
+        failed = true;
+    FConversation = false;
+    return failed ? -1 : 0;
+}
+
+int TKelvoStream::BuildFrame() {
+    const int n = FAssembly - DataStart;
+    if (n < 1 || n > MaxFrameData)
+        return -1;
+    FSend[0] = CodeStart;
+    FSend[1] = static_cast<unsigned char>((FMessageCounter * 32 + n) & 0xFF);
+    const std::uint32_t crc = Crc24(FSend + 1, static_cast<std::size_t>(n) + 1);
+    FSend[n + 2] = static_cast<unsigned char>(crc >> 16);
+    FSend[n + 3] = static_cast<unsigned char>(crc >> 8);
+    FSend[n + 4] = static_cast<unsigned char>(crc);
+    FSendLength = n + FrameOverhead;
+    return n;
+}
+
+int TKelvoStream::CheckFrame() {
+    const int count = FTrace.Replied;
+    const unsigned char* f = Reply();
+    const int n = count - FrameOverhead;
+    if (n < 1 || n > MaxFrameData)
+        return -910;
+    if (f[0] != CodeStart)
+        return -911;
+    if ((f[1] & 0x1F) != n)
+        return -912;
+    if (f[1] & 0x80)
+        return -913;
+    const std::uint32_t crc = Crc24(f + 1, static_cast<std::size_t>(n) + 1);
+    const std::uint32_t found =
+        (std::uint32_t{f[n + 2]} << 16) | (std::uint32_t{f[n + 3]} << 8) | f[n + 4];
+    if (crc != found)
+        return -914;
+    FReadPos = DataStart;
+    FReadEnd = n + DataStart;
+    return count;
+}
+
+int TKelvoStream::SendFrame() {
+    if (FFinis)
+        return 0;
+    const int n = BuildFrame();
+    if (n < 0) {
+        FTrace.StreamResult = -201;
+        return -201;
+    }
+    int attempts = FrameAttempts;
+    int busy = BusyBudget;
+    for (;;) {
+        FExpected = FrameReplyLength;
+        Exchange();
+        if (OneByteReply()) {
+            const std::uint8_t reply = Reply()[0];
+            if (reply == CodeRepwt) {
+                if (--busy == 0) {
+                    FTrace.StreamResult = -221;
+                    return -221;
+                }
+                FTrace.StreamResult = -220;
+                Pause(BusyPause);
+                attempts = FrameAttempts;
+                continue;
+            }
+            if (reply == CodeConti) {
+                ++FMessageCounter;
+                break;
+            }
+            if (reply == CodeFinis) {
+                FFinis = true;
+                break;
+            }
+            if (reply == CodeAbort) {
+                FConversation = false;
+                return -222;
+            }
+            FTrace.StreamResult = -223;
+        } else if (FTrace.StreamResult == 0) {
+            FTrace.StreamResult = CheckFrame();
+            if (FTrace.StreamResult > 0) {
+                if (Reply()[1] & 0xE0) {
+                    FReadPos = FReadEnd = DataStart;
+                    FTrace.StreamResult = -232;
+                    return -232;
+                }
+                // The device answered with a frame of its own: its data are
+                // readable now, and its numbering starts again.
+                FMessageCounter = 0;
+                break;
+            }
+        }
+        if (--attempts == 0) {
+            FTrace.StreamResult = -211;
+            return -211;
+        }
+        Pause(RetryPause);
+    }
+    FTrace.StreamResult = n;
+    return n;
+}
+
+int TKelvoStream::ExchangeConti() {
+    FSend[0] = CodeConti;
+    FSendLength = 1;
+    FExpected = FrameReplyLength;
+    return Exchange();
+}
+
+int TKelvoStream::ReceiveFrame() {
+    FReadPos = FReadEnd = DataStart;
+    if (FFinis)
+        return 0;
+    ExchangeConti();
+    int attempts = FrameAttempts;
+    int busy = BusyBudget;
+    for (;;) {
+        if (OneByteReply()) {
+            const std::uint8_t reply = Reply()[0];
+            if (reply == CodeRepwt) {
+                if (--busy == 0) {
+                    FTrace.StreamResult = -321;
+                    return -321;
+                }
+                FTrace.StreamResult = -320;
+                Pause(BusyPause);
+                ExchangeConti();
+                attempts = FrameAttempts;
+                continue;
+            }
+            if (reply == CodeFinis) {
+                FFinis = true;
+                FTrace.StreamResult = 0;
+                return 0;
+            }
+            if (reply == CodeAbort) {
+                FConversation = false;
+                return -322;
+            }
+            FTrace.StreamResult = -321;
+        } else if (FTrace.StreamResult == 0) {
+            FTrace.StreamResult = CheckFrame();
+            if (FTrace.StreamResult > 0) {
+                const int number = (Reply()[1] >> 5) & 3;
+                if (number == (FMessageCounter & 3)) {
+                    // The frame already taken came again: its answer to our
+                    // CONTI was lost, so ask once more.
+                    FReadPos = FReadEnd = DataStart;
+                    if (--attempts == 0) {
+                        FTrace.StreamResult = -331;
+                        return -331;
+                    }
+                    FTrace.StreamResult = -330;
+                    Pause(RetryPause);
+                    ExchangeConti();
+                    continue;
+                }
+                ++FMessageCounter;
+                if (number != (FMessageCounter & 3)) {
+                    FReadPos = FReadEnd = DataStart;
+                    FTrace.StreamResult = -332;
+                    return -332;
+                }
+                FTrace.StreamResult = FReadEnd - DataStart;
+                return FTrace.StreamResult;
+            }
+        }
+        if (--attempts == 0) {
+            FTrace.StreamResult = -311;
+            return -311;
+        }
+        Pause(RetryPause);
+        SendCode(CodeRepim, -1);
+    }
+}
+
+int TKelvoStream::Flush() {
+    if (!FConversation || FBroken)
+        return -1;
+    if (FAssembly > DataStart) {
+        const int n = FAssembly - DataStart;
+        if (SendFrame() != n)
+            return -1;
+        FAssembly = DataStart;
+    } else if (HasUnread()) {
+        FReadPos = FReadEnd = DataStart;
+    }
+    return 0;
+}
+
+int TKelvoStream::Fill() {
+    if (!FConversation || FBroken)
+        return -1;
+    if (HasUnread())
+        return Reply()[FReadPos];
+    if (Flush() < 0)
+        return -1;
+    if (!HasUnread()) {
+        const int r = ReceiveFrame();
+        if (r < 0)
+            return -1;
+        FAssembly = DataStart;
+        if (r == 0)
+            return -1;
+    }
+    return Reply()[FReadPos];
+}
+
+void TKelvoStream::EndOfData() {
+    // The first end of the device's data is reported once; any further one, and
+    // any failure, breaks the conversation.
+    if (FFinis && !FEofPending)
+        FEofPending = true;
+    else
+        FBroken = true;
+}
+
+int TKelvoStream::EndWrite() {
+    if (Flush() == -1) {
+        EndOfData();
+        return -1;
+    }
+    return 0;
+}
+
+bool TKelvoStream::PutByte(std::uint8_t b) {
+    if (FAssembly >= AssemblyFull)
+        EndWrite();
+    // A frame the device did not take leaves no room: the byte is refused
+    // rather than parked where it would never be sent.
+    if (FBroken || FAssembly >= AssemblyFull)
+        return false;
+    FSend[FAssembly++] = b;
+    return true;
+}
+
+int TKelvoStream::PeekByte() {
+    if (FBroken)
+        return -1;
+    if (!HasUnread() && Fill() == -1) {
+        EndOfData();
+        return -1;
+    }
+    return Reply()[FReadPos];
+}
+
+int TKelvoStream::GetByte() {
+    const int c = PeekByte();
+    if (c != -1)
+        ++FReadPos;
+    return c;
+}
+
+std::int32_t TKelvoStream::Write(const void* buffer, std::int32_t count) {
+    if (!buffer || count <= 0)
+        return 0;
+    const auto* bytes = static_cast<const std::uint8_t*>(buffer);
+    std::int32_t put = 0;
+    while (put < count && PutByte(bytes[put]))
+        ++put;
+    return put;
+}
+
+std::int32_t TKelvoStream::Read(void* buffer, std::int32_t count) {
+    if (!buffer || count <= 0 || FBroken)
+        return 0;
+    auto* out = static_cast<std::uint8_t*>(buffer);
+    std::int32_t done = std::min(count, FReadEnd - FReadPos);
+    if (done > 0) {
+        std::memcpy(out, Reply() + FReadPos, static_cast<std::size_t>(done));
+        FReadPos += done;
+    } else {
+        done = 0;
+    }
+    while (done < count) {
+        const int c = GetByte();
+        if (c == -1)
+            break;
+        out[done++] = static_cast<std::uint8_t>(c);
+    }
+    return done;
+}
+
+std::int64_t TKelvoStream::Seek(std::int64_t, int) {
+    throw Exception("Invalid operation on TKelvoStream!");
+}
+
+} // namespace kelvo

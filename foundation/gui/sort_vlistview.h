@@ -32,6 +32,8 @@ public:
     std::int32_t SortKey() const { return FSortKey; }
     TVlistViewData* Data() const { return FData; }
     const TSortedVlvEntries& Rows() const { return FRows; }
+    // The control showing the rows, or null (not owned).
+    TVlistControl* BoundListControl() const { return FControl; }
 
     // Attaches a data source (not owned) and rebuilds the rows.
     void SetData(TVlistViewData* data);

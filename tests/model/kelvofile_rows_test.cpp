@@ -1,0 +1,242 @@
+#include "foundation/prompt.h"
+#include "kelvo_doc_support.h"
+#include "model/dlglinevalue_choice.h"
+#include "model/value_editor.h"
+#include "support/scripted_prompt.h"
+#include "translations/mlparas.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include <unistd.h>
+
+namespace kelvo {
+namespace {
+
+using namespace test;
+using Doc = TFileTypeKelvo;
+
+TEST(KelvoRows, VisibilityFollowsCountDeviceAndProductionMode) {
+    Doc doc;
+    ASSERT_EQ(Process(doc, {Line(doc, 1, 0, 0, "plain"), Line(doc, 2, flags::Hidden, 0, "hidden"),
+                            Line(doc, 3, flags::ProductionVisible, 0, "production"),
+                            Line(doc, 4, 0, CountLevel, "count", 0),
+                            Line(doc, 5, 0, MemberLevel, "member")}),
+              0);
+    auto rowCaptions = [&] {
+        std::vector<std::string> out;
+        for (int row = 0; row < doc.List().GetRowCount(); ++row)
+            out.push_back(doc.GetEntry(row)->GetText(0));
+        return out;
+    };
+    EXPECT_EQ(rowCaptions(), (std::vector<std::string>{"plain", "count"}));
+    doc.SetProductionMode(1);
+    EXPECT_EQ(rowCaptions(), (std::vector<std::string>{"plain", "production", "count"}));
+    doc.SetProductionMode(0);
+    EXPECT_EQ(doc.List().GetRowCount(), 2);
+    EXPECT_EQ(doc.GetEntry(2), nullptr);
+}
+
+class KelvoRowsTranslated : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Path = (std::filesystem::temp_directory_path() /
+                ("kelvo_rows_" + std::to_string(::getpid()) + ".lng"))
+                   .string();
+        std::ofstream(Path, std::ios::binary)
+            << "[Deutsch]\r\n\r\nT\r\n\"Channel %d{1+i}\"\r\n=\r\n\"Kanal %d{1+i}\"\r\n\r\n"
+               "C\r\n\"|Off|On\"\r\n=\r\n\"|Aus|Ein\"\r\n\r\n";
+        ASSERT_EQ(Paragraphs.LoadFile(Path), 1);
+    }
+    void TearDown() override { std::filesystem::remove(Path); }
+
+    std::string Path;
+    TMlparas Paragraphs;
+};
+
+TEST_F(KelvoRowsTranslated, CaptionAndValueColumnsShowTheSelectedTranslation) {
+    Doc doc(Paragraphs);
+    TEntry choice = Line(doc, 1, ChoiceKind, 0, "Channel %d{1+i}");
+    auto& value = static_cast<TDlglineValueChoice&>(*choice.Value);
+    value.SetChoices(std::vector<std::string>{"Off", "On"});
+    value.Index = 1;
+    choice.IndexI = 1;
+    ASSERT_EQ(Process(doc, {choice}), 0);
+    const TEntry& row = doc.Entries.front();
+    EXPECT_EQ(row.GetText(0), "Channel 2");
+    EXPECT_EQ(row.GetText(1), "On");
+    EXPECT_EQ(row.GetText(2), "");
+
+    doc.SetLanguage("Deutsch");
+    EXPECT_EQ(doc.TranslationIndex(), 0);
+    EXPECT_EQ(row.GetText(0), "Kanal 2");
+    EXPECT_EQ(row.GetText(1), "Ein");
+
+    doc.SetLanguage("- No translations -");
+    EXPECT_EQ(doc.GetTranslationTable(), nullptr);
+    EXPECT_EQ(row.GetText(0), "Channel 2");
+}
+
+TEST_F(KelvoRowsTranslated, AParagraphMissingAVisibleCaptionIsNotUsed) {
+    Doc doc(Paragraphs);
+    ASSERT_EQ(Process(doc, {Line(doc, 1, 0, 0, "Channel %d{1+i}"), Line(doc, 2, 0, 0, "Other")}),
+              0);
+    doc.SetLanguage("Deutsch");
+    EXPECT_EQ(doc.TranslationIndex(), -1);
+    // Once the untranslated line is hidden the paragraph covers the document.
+    doc.Entries.back().Flags |= flags::ProductionVisible;
+    doc.SelectTranslation();
+    EXPECT_EQ(doc.TranslationIndex(), 0);
+}
+
+TEST(KelvoRows, StatusTextNamesTheLineAndTheLinkState) {
+    Doc doc;
+    EXPECT_EQ(doc.GetStatusText(0), "") << "no list control attached";
+    TFakeControl control;
+    AttachFakeControl(doc, control);
+    ASSERT_EQ(Process(doc, {Line(doc, 0x10, 0x0005, CountLevel, "count", 1),
+                            Line(doc, 0x11, 0, MemberLevel, "m")}),
+              0);
+    EXPECT_EQ(doc.GetStatusText(0), "Line 1/2: \"0x0010 0005 0400 [0]\"\t Offline");
+    control.Selection = {1};
+    EXPECT_EQ(doc.GetStatusText(-1), "Line 2/2: \"0x0011 0000 0800 [0]\"\t Offline");
+    control.Selection.clear();
+    EXPECT_EQ(doc.GetStatusText(-1), "Line 0/2\t Offline");
+}
+
+TEST(KelvoRows, RowsKeepTheDocumentOrderAndTheSelectionThroughChanges) {
+    Doc doc;
+    TFakeControl control;
+    AttachFakeControl(doc, control);
+    ASSERT_EQ(Process(doc, {Line(doc, 1, 0, 0, "b"), Line(doc, 2, 0, CountLevel, "count", 2),
+                            Line(doc, 3, 0, MemberLevel, "m"), Line(doc, 9, 0, 0, "a")}),
+              0);
+    ASSERT_EQ(control.Count, 5);
+    control.SetSelection({4}, 4);
+    const TEntry* selected = doc.GetEntry(4);
+    ASSERT_EQ(selected->CaptionText(), "a");
+
+    // Sorting by any column keeps the document's order: every entry is equal.
+    doc.List().SortByColumn(1);
+    doc.List().SortByColumn(0);
+    for (int row = 0; row < 5; ++row)
+        EXPECT_EQ(doc.GetEntry(row), &*std::next(doc.Entries.begin(), row)) << row;
+
+    TEntry& count = *std::next(doc.Entries.begin());
+    count.Value->SetLong(1);
+    doc.ExpandGroupOf(count);
+    ASSERT_EQ(control.Count, 4);
+    ASSERT_EQ(control.Selection, std::vector<int>{3});
+    EXPECT_EQ(doc.GetEntry(3), selected);
+    int row = -1;
+    EXPECT_EQ(doc.GetSelectedEntry(row), selected);
+    EXPECT_EQ(row, 3);
+}
+
+TEST(KelvoRows, CopyAllLinesPadsCaptionsAndValues) {
+    Doc doc;
+    EXPECT_EQ(CopyLinesText(doc, true), "") << "an empty document copies nothing";
+    ASSERT_EQ(Process(doc, {Line(doc, 1, 0, 0, "Gain", 5),
+                            Line(doc, 2, flags::Separator | 0x0001, 0, "Offset", -12),
+                            Line(doc, 3, 0x0005, 0, "Deep", 7),
+                            Line(doc, 4, 0, 0, "A caption that is too long", 123456)}),
+              0);
+    const std::string expected = "       <Caption>      :      <Value>\r\n"
+                                 "\r\n"
+                                 "Gain                  :                   5\r\n"
+                                 "\r\n"
+                                 "  Offset              :                 -12\r\n"
+                                 "      Deep            :                   7\r\n"
+                                 "A caption that is too long:              123456\r\n";
+    EXPECT_EQ(CopyLinesText(doc, true), expected);
+
+    TFakeControl control;
+    AttachFakeControl(doc, control);
+    control.Selection = {3};
+    EXPECT_EQ(CopyLinesText(doc, false, "\n"), "       <Caption>      :      <Value>\n\n"
+                                               "      Deep            :                   7\n");
+    control.Selection.clear();
+    EXPECT_EQ(CopyLinesText(doc, false), "");
+}
+
+// Answers every value dialog with the next scripted text, or cancels.
+class TScriptedEditor : public TValueEditor {
+public:
+    bool EditText(TDlglineValue& value, QWidget*, TDlgline& row) override {
+        Rows.push_back(&row);
+        if (Texts.empty())
+            return false;
+        value.SetText(Texts.front());
+        Texts.erase(Texts.begin());
+        return true;
+    }
+    bool EditChoice(TDlglineValueChoice&, QWidget*, TDlgline&) override { return false; }
+
+    std::vector<std::string> Texts;
+    std::vector<TDlgline*> Rows;
+};
+
+class KelvoEditValue : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Saved = SetValueEditor(&Editor);
+        AttachFakeControl(D, Control);
+        ASSERT_EQ(
+            Process(D, {Line(D, 1, flags::ReadOnly, 0, "fixed", 1),
+                        Line(D, 2, 0, CountLevel, "count", 2), Line(D, 3, 0, MemberLevel, "m", 0),
+                        Line(D, 4, 0, layout::Unmodifying, "quiet", 0)}),
+            0);
+    }
+    void TearDown() override { SetValueEditor(Saved); }
+
+    QWidget* Owner() { return reinterpret_cast<QWidget*>(&OwnerTag); }
+
+    int OwnerTag = 0;
+    TValueEditor* Saved = nullptr;
+    TScriptedEditor Editor;
+    TFakeControl Control;
+    Doc D;
+    TScriptedPrompt Prompts;
+    TPromptScope Scope{Prompts};
+};
+
+TEST_F(KelvoEditValue, ALineThatCannotChangeIsRefusedWithAMessage) {
+    EXPECT_FALSE(D.EditValue(Owner(), 0));
+    ASSERT_EQ(Prompts.Asked.size(), 1u);
+    EXPECT_EQ(Prompts.Asked[0].Caption, "Edit Value");
+    EXPECT_EQ(Prompts.Asked[0].Text, "This line can't be changed!");
+    EXPECT_EQ(Prompts.Asked[0].Icon, TPromptIcon::Warning);
+    EXPECT_TRUE(Editor.Rows.empty());
+}
+
+TEST_F(KelvoEditValue, ACancelledDialogChangesNothing) {
+    EXPECT_FALSE(D.EditValue(Owner(), 1));
+    EXPECT_EQ(D.GetEntry(1)->Value->GetLong(), 2);
+    EXPECT_FALSE(D.Info.IsModified());
+    ASSERT_EQ(Editor.Rows.size(), 1u);
+    EXPECT_EQ(Editor.Rows[0], static_cast<TDlgline*>(D.GetEntry(1))) << "the document's own row";
+}
+
+TEST_F(KelvoEditValue, EditingACountOfflineHidesTheInstanceAndMarksTheDocument) {
+    Editor.Texts = {"1", "2"};
+    EXPECT_TRUE(D.EditValue(Owner(), 1));
+    EXPECT_EQ(D.GetEntry(1)->Value->GetLong(), 1);
+    EXPECT_EQ(D.Entries.HiddenCount, 1);
+    EXPECT_EQ(Control.Count, 4);
+    EXPECT_TRUE(D.Info.IsModified());
+    EXPECT_FALSE(D.EditValue(Owner(), 1)) << "it was modified already";
+    EXPECT_EQ(D.Entries.HiddenCount, 0);
+}
+
+TEST_F(KelvoEditValue, ALineThatDoesNotModifyLeavesTheDocumentUnmodified) {
+    Editor.Texts = {"9"};
+    const int quietRow = D.List().GetRowCount() - 1;
+    EXPECT_FALSE(D.EditValue(Owner(), quietRow));
+    EXPECT_EQ(D.GetEntry(quietRow)->Value->GetLong(), 9);
+    EXPECT_FALSE(D.Info.IsModified());
+}
+
+} // namespace
+} // namespace kelvo

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <new>
 #include <vector>
 
 namespace kelvo {
@@ -404,7 +405,16 @@ TBgr UnpackPixel555(std::uint16_t v) {
 int ScaleBitmap(TStreamBuffer& destination, TStreamBuffer& source, std::int32_t maxWidth,
                 std::int32_t regionHeight, std::int32_t regionWidth, std::int32_t regionTop,
                 std::int32_t regionLeft, std::int32_t maxHeight, std::int64_t colours) {
-    const std::uint8_t* file = LoadBitmap(source);
+    // The stream layer raises when memory for the window runs out; this
+    // function answers with codes only.
+    const std::uint8_t* file = nullptr;
+    try {
+        file = LoadBitmap(source);
+    } catch (const EStreamError&) {
+        return -10;
+    } catch (const std::bad_alloc&) {
+        return -10;
+    }
     if (!file)
         return -10;
     const THeader h(file, file + BmpFileHeaderSize);
@@ -442,54 +452,57 @@ int ScaleBitmap(TStreamBuffer& destination, TStreamBuffer& source, std::int32_t 
     const std::int64_t total = padded * b;
     if (destination.Count() != 0)
         return -20;
-    const int headerBytes = WriteBmpHeaders(&destination, static_cast<std::int32_t>(a),
-                                            static_cast<std::int32_t>(b), colours);
-    if (headerBytes != (pixelBytes == 3 ? InfoPixelOffset : InfoPixelOffset + 12))
-        return -20;
-    destination.Resize(static_cast<std::int32_t>(total));
-    std::uint8_t* out = destination.Data();
-    if (!out || destination.Capacity() < total)
-        return -20;
-    std::memset(out, 0, static_cast<std::size_t>(total));
-
-    std::vector<TBgr> sourceRow(static_cast<std::size_t>(W));
-    TAPtr<TScaledPixel> rowSums(static_cast<std::size_t>(a));
-    TAPtr<TScaledPixel> columnSums(static_cast<std::size_t>(a));
-    const auto vertical = static_cast<std::uint32_t>(H);
-    for (std::int64_t s = 0; s < b; ++s) {
-        std::fill_n(columnSums.Get(), a, TScaledPixel{});
-        // Destination row s covers [s*H, (s+1)*H), source row r [r*b, (r+1)*b);
-        // a source row shared by two destination rows is read for each.
-        const std::int64_t lo = s * H, hi = lo + H;
-        for (std::int64_t r = lo / b; r * b < hi; ++r) {
-            const auto overlap =
-                static_cast<std::uint32_t>(std::min(hi, (r + 1) * b) - std::max(lo, r * b));
-            reader.DecodeRow(regionTop + r, regionLeft, W, sourceRow.data());
-            ScaleRow(sourceRow.data(), W, a, rowSums.Get());
-            for (std::int64_t j = 0; j < a; ++j) {
-                columnSums[j].Blue += rowSums[j].Blue * overlap;
-                columnSums[j].Green += rowSums[j].Green * overlap;
-                columnSums[j].Red += rowSums[j].Red * overlap;
-            }
-        }
-        std::uint8_t* row = out + (b - 1 - s) * padded;
-        for (std::int64_t j = 0; j < a; ++j) {
-            const TBgr pixel{static_cast<std::uint8_t>(columnSums[j].Blue / vertical),
-                             static_cast<std::uint8_t>(columnSums[j].Green / vertical),
-                             static_cast<std::uint8_t>(columnSums[j].Red / vertical)};
-            if (pixelBytes == 3) {
-                *row++ = pixel.Blue;
-                *row++ = pixel.Green;
-                *row++ = pixel.Red;
-            } else {
-                Put16(row, colours == 65536 ? PackPixel565(pixel) : PackPixel555(pixel));
-            }
-        }
-    }
-
+    // Writing raises when the destination refuses bytes or memory runs out.
     try {
+        const int headerBytes = WriteBmpHeaders(&destination, static_cast<std::int32_t>(a),
+                                                static_cast<std::int32_t>(b), colours);
+        if (headerBytes != (pixelBytes == 3 ? InfoPixelOffset : InfoPixelOffset + 12))
+            return -20;
+        destination.Resize(static_cast<std::int32_t>(total));
+        std::uint8_t* out = destination.Data();
+        if (!out || destination.Capacity() < total)
+            return -20;
+        std::memset(out, 0, static_cast<std::size_t>(total));
+
+        std::vector<TBgr> sourceRow(static_cast<std::size_t>(W));
+        TAPtr<TScaledPixel> rowSums(static_cast<std::size_t>(a));
+        TAPtr<TScaledPixel> columnSums(static_cast<std::size_t>(a));
+        const auto vertical = static_cast<std::uint32_t>(H);
+        for (std::int64_t s = 0; s < b; ++s) {
+            std::fill_n(columnSums.Get(), a, TScaledPixel{});
+            // Destination row s covers [s*H, (s+1)*H), source row r [r*b, (r+1)*b);
+            // a source row shared by two destination rows is read for each.
+            const std::int64_t lo = s * H, hi = lo + H;
+            for (std::int64_t r = lo / b; r * b < hi; ++r) {
+                const auto overlap =
+                    static_cast<std::uint32_t>(std::min(hi, (r + 1) * b) - std::max(lo, r * b));
+                reader.DecodeRow(regionTop + r, regionLeft, W, sourceRow.data());
+                ScaleRow(sourceRow.data(), W, a, rowSums.Get());
+                for (std::int64_t j = 0; j < a; ++j) {
+                    columnSums[j].Blue += rowSums[j].Blue * overlap;
+                    columnSums[j].Green += rowSums[j].Green * overlap;
+                    columnSums[j].Red += rowSums[j].Red * overlap;
+                }
+            }
+            std::uint8_t* row = out + (b - 1 - s) * padded;
+            for (std::int64_t j = 0; j < a; ++j) {
+                const TBgr pixel{static_cast<std::uint8_t>(columnSums[j].Blue / vertical),
+                                 static_cast<std::uint8_t>(columnSums[j].Green / vertical),
+                                 static_cast<std::uint8_t>(columnSums[j].Red / vertical)};
+                if (pixelBytes == 3) {
+                    *row++ = pixel.Blue;
+                    *row++ = pixel.Green;
+                    *row++ = pixel.Red;
+                } else {
+                    Put16(row, colours == 65536 ? PackPixel565(pixel) : PackPixel555(pixel));
+                }
+            }
+        }
+
         destination.Flush(static_cast<std::int32_t>(total));
     } catch (const EStreamError&) {
+        return -20;
+    } catch (const std::bad_alloc&) {
         return -20;
     }
     return 1;

@@ -1,4 +1,5 @@
 #include "foundation/bitmapstm.h"
+#include "foundation/exception.h"
 
 #include <gtest/gtest.h>
 
@@ -448,4 +449,29 @@ TEST(PicturePage, PagesAreFoundByIndexFromTheStart) {
     EXPECT_EQ(GetPage(pages, -1), nullptr);
     pages.Clear();
     EXPECT_EQ(pages.Count(), 0);
+}
+
+namespace {
+
+// A stream whose layer raises on every transfer, the way a memory stream does
+// when it cannot grow.
+class TRaisingStream : public TStream {
+public:
+    std::int32_t Read(void*, std::int32_t) override { throw EStreamError("read refused"); }
+    std::int32_t Write(const void*, std::int32_t) override { throw EStreamError("write refused"); }
+    std::int64_t Seek(std::int64_t, int) override { return 0; }
+};
+
+} // namespace
+
+TEST(ScaleBitmap, RaisingStreamsGiveCodesNotExceptions) {
+    TRaisingStream raising;
+    TTrueStreamBuffer unreadable(raising);
+    TDynaStreamBuffer destination;
+    EXPECT_EQ(ScaleBitmap(destination, unreadable, 13, 0, 0, 0, 0, 7), -10);
+
+    TBytes bmp = Fixture("rgb24.bmp");
+    TStaticStreamBuffer source(bmp.data(), static_cast<std::int32_t>(bmp.size()));
+    TTrueStreamBuffer unwritable(raising);
+    EXPECT_EQ(ScaleBitmap(unwritable, source, 13, 0, 0, 0, 0, 7), -20);
 }

@@ -1,0 +1,158 @@
+#pragma once
+// A Kelvo document online with one device: going online with its dialogue
+// (download, comparison with the data held before, writing them back or
+// restoring them), going offline, the periodic work while online (a pending
+// edit, Program and Reset, the refresh of the rows), and the switches of baud
+// rate and production mode. Message boxes go through the prompt; the timer,
+// the close lock and the display come from the host.
+//
+// One object serves one document for the document's whole life. The close
+// lock's owner must not destroy the document or this object from inside
+// Unlock: a window closed there has to be deleted later, from the event loop.
+#include "model/kelvofile.h"
+#include "online/online_host.h"
+
+#include <cstdint>
+#include <string>
+
+namespace kelvo {
+
+class TKelvoOnline {
+public:
+    // Verdicts of the comparison of a downloaded dialog with the old data.
+    enum TVerdict : int {
+        AllEqual = 0,
+        ReadOnlyLiveDiffers = 1,
+        ReadOnlyDiffers = 2,
+        LiveDiffers = 3,
+        ValuesDiffer = 4,
+        StructureDiffers = 5,
+    };
+    // Failures of a download and of writing the old data.
+    enum TResult : int {
+        CommandRefused = -1998,
+        AnswerUnfinished = -1997,
+        LineOutOfOrder = -1996,
+        PrepareFailed = -10,
+        LineWriteFailed = -20,
+        ProgramFailed = -30,
+    };
+    // Device requests.
+    enum : int { RequestReset = 1, RequestProgram = 2 };
+    // How the last go-online dialogue ended.
+    enum class TOutcome {
+        None,
+        PortMissing,
+        NoDevice, // nothing downloaded; old data restored
+        TimerFailed,
+        Downloaded,  // there were no old data to compare with
+        Equal,       // the device holds the old data's programmable values
+        Written,     // the old data were written into the device
+        WriteFailed, // writing failed; old data restored, offline
+        KeptDevice,  // the user kept the device's values (No, or incompatible data)
+        Restored,    // the user went offline with the old data (Cancel)
+    };
+    static constexpr int TimerInterval = 110;
+    static constexpr int StatusInterval = 500;
+    static constexpr int SilentCyclesAllowed = 3;
+
+    // Any of the host's parts may be null: no ticks means no timer can be
+    // started, no view means no refresh.
+    TKelvoOnline(TFileTypeKelvo& document, TTickSource* ticks, TCloseLock* lock, TOnlineView* view);
+    ~TKelvoOnline();
+    TKelvoOnline(const TKelvoOnline&) = delete;
+    TKelvoOnline& operator=(const TKelvoOnline&) = delete;
+
+    TFileTypeKelvo& Document() const { return FDocument; }
+    void SetView(TOnlineView* view) { FView = view; }
+
+    // port 1..255 goes online there (baud 0 keeps the rate), 0 and -2 on the
+    // current port, -1 (any other negative) goes offline. Runs the whole
+    // dialogue with the user.
+    void GoOnline(int port, int baud = 0);
+    // Whether a connect action with this tag can run now.
+    bool CanConnect(int tag) const;
+    bool IsOnline() const { return FDocument.IsOnline(); }
+    TOutcome LastOutcome() const { return FOutcome; }
+    // Reconnects at the new rate when online.
+    void SetBaudRate(int baud);
+    // 2 Program, any other non-zero value Reset; carried out by the next cycle.
+    void RequestDeviceCommand(int request);
+    void SetProductionMode(std::uint8_t flag);
+    // The transfer log of the document's stream as text.
+    std::string RenderLog() const;
+    // The status text of a row (negative: the selected row).
+    std::string StatusText(int row = -1) const;
+
+    // The periodic work; the document's Idle comes here while a tick is pending.
+    void TimerWork();
+    void StartTimer();
+    // Stops the timer. An edit still waiting for the device is kept: it goes
+    // into the document as an offline edit would.
+    void StopTimer();
+
+    // The steps of going online, also used on their own by the tools.
+    // Downloads the device's dialog: the verdict, or a negative code.
+    int Download();
+    // Writes OldEntries (ConvertedEntries for verdict 5) into the device; on
+    // verdict 3 only the live lines. 0 or a negative code.
+    int WriteOldData(int verdict);
+    // Reads (or writes) one line from (into) the device: 0, -1998 or -1997.
+    int ReadWriteLine(TFileTypeKelvo::TEntry& entry, bool write);
+    // One refresh cycle of the visible rows and the background pass.
+    int Refresh();
+    // Reads every line not read in this refresh cycle; 0 or a failure.
+    int ReadAllLines();
+
+    // The display must be rebuilt; offline at once, online after the
+    // visible rows were refreshed.
+    void MarkDisplayDirty();
+    void Repaint();
+
+private:
+    class TLockScope;
+    class TOnlineTimer;
+
+    void StopTimerAndRepaint();
+    void RunDialogue();
+    void RestoreOldData(bool withMessage, std::string text);
+    void GoOffline();
+    void ApplyPendingEdit();
+    void CarryOutDeviceRequest();
+    void CompareWithOldData(const TFileTypeKelvo::TEntry& line);
+    int BackgroundStep();
+    void RepaintEntry(const TFileTypeKelvo::TEntry& entry);
+    void RepaintAll();
+    void UpdateStatus();
+
+    TFileTypeKelvo& FDocument;
+    TTickSource* FTicks;
+    TCloseLock* FLock;
+    TOnlineView* FView;
+
+    // The comparison walks the old data backwards, one downloaded line at a time.
+    TFileTypeKelvo::TEntryIterator FComparePosition;
+    int FVerdict = 0;
+    TOutcome FOutcome = TOutcome::None;
+};
+
+// Holds the window open while the device is talked to; a close that came
+// meanwhile stops the timer once the window is gone.
+class TKelvoOnline::TLockScope {
+public:
+    explicit TLockScope(TKelvoOnline& online) : FOnline(online) {
+        if (FOnline.FLock)
+            FOnline.FLock->Lock();
+    }
+    ~TLockScope() {
+        if (FOnline.FLock && FOnline.FLock->Unlock())
+            FOnline.StopTimer();
+    }
+    TLockScope(const TLockScope&) = delete;
+    TLockScope& operator=(const TLockScope&) = delete;
+
+private:
+    TKelvoOnline& FOnline;
+};
+
+} // namespace kelvo

@@ -1,0 +1,231 @@
+// The work while online: single lines read from and written into the device,
+// the periodic cycle with its keep-alive, and the refresh that reads the
+// visible rows first and the other lines in the background.
+#include "devicelink/kelvocommand.h"
+#include "foundation/prompt.h"
+#include "model/dlglinevalue.h"
+#include "online/kelvo_online.h"
+
+#include <algorithm>
+#include <iterator>
+
+namespace kelvo {
+
+using TEntry = TFileTypeKelvo::TEntry;
+
+namespace {
+
+constexpr std::uint8_t ReadBit = 0x80;
+constexpr std::uint8_t CodeProgram = 0x75;
+constexpr std::uint8_t CodeReset = 0x7A;
+// In the second status byte of a read: the device hides the line.
+constexpr std::uint8_t StatusHidden = 0x10;
+
+std::uint8_t LineCode(int kind) {
+    return static_cast<std::uint8_t>((kind + 1) & 0x0F);
+}
+
+} // namespace
+
+int TKelvoOnline::ReadWriteLine(TEntry& entry, bool write) {
+    if (!entry.Value || entry.HiddenByCount || !IsOnline())
+        return 0;
+    const int kind = entry.Kind();
+    // A label has nothing to write; it is read for its status only.
+    if (write && kind == KindLabel)
+        return 0;
+    TKelvoStream& stream = *FDocument.Stream;
+    TKelvoCommand command(stream, LineCode(kind) | (write ? 0 : ReadBit), 0);
+    command.Arg(entry.Address);
+    if (entry.GroupLevel() == layout::LevelMember)
+        command.Arg(static_cast<std::uint16_t>(entry.IndexI));
+    command.AckLength = write ? TKelvoCommand::AppendData : command.Length;
+
+    if (write) {
+        for (;;) {
+            if (command.Send())
+                return CommandRefused;
+            if (entry.Value->WriteRaw(stream) >= 0 && stream.EndWrite() == 0 && !command.Finish())
+                return 0;
+            stream.SetBroken(true);
+        }
+    }
+
+    unsigned char status[2] = {};
+    for (;;) {
+        if (command.Send())
+            return CommandRefused;
+        const bool complete = stream.Read(status, 2) == 2 && entry.Value->ReadRaw(stream) >= 0;
+        if (complete && !stream.Broken())
+            break;
+        stream.SetBroken(true);
+    }
+    // A read that did not end properly is tried again in a later cycle.
+    if (command.Finish())
+        return AnswerUnfinished;
+    entry.RefreshStamp = FDocument.RefreshCycle;
+
+    const bool hidden = (status[1] & StatusHidden) != 0;
+    if (hidden != ((entry.Flags & flags::Hidden) != 0)) {
+        auto setHidden = [hidden](TEntry& line) {
+            line.Flags = static_cast<std::uint16_t>(hidden ? (line.Flags | flags::Hidden)
+                                                           : (line.Flags & ~flags::Hidden));
+        };
+        setHidden(entry);
+        if (entry.Flags & flags::Separator) {
+            // The blank line in front of it goes and comes with it.
+            auto& entries = FDocument.Entries;
+            for (auto it = entries.begin(); it != entries.end(); ++it)
+                if (&*it == &entry) {
+                    if (it != entries.begin() && !std::prev(it)->Value)
+                        setHidden(*std::prev(it));
+                    break;
+                }
+        }
+        MarkDisplayDirty();
+    }
+    RepaintEntry(entry);
+    return 0;
+}
+
+void TKelvoOnline::TimerWork() {
+    TFileTypeKelvo& doc = FDocument;
+    if (!doc.TickPending || !doc.Timer)
+        return;
+    doc.TickPending = false;
+    TLockScope lock(*this);
+    TKelvoStream& stream = *doc.Stream;
+    const std::int32_t good = stream.GoodExchanges();
+    try {
+        if (doc.PendingEntry) {
+            if (ReadWriteLine(*doc.PendingEntry, true) == 0) {
+                doc.PendingEntry.Reset();
+                doc.StartRefreshCycle();
+            }
+        } else if (doc.DeviceRequest != 0) {
+            CarryOutDeviceRequest();
+        } else if (FView) {
+            Refresh();
+        }
+
+        if (stream.GoodExchanges() == good) {
+            // READY on a healthy conversation keeps the device talking.
+            stream.EndConversation();
+            stream.BeginConversation();
+        }
+        if (stream.GoodExchanges() == good) {
+            if (++doc.MissingAnswers > SilentCyclesAllowed) {
+                GoOnline(-1, 0);
+                Prompt().Ask("KELVO Display Refresh",
+                             "Missing response from KELVO Device! Going offline.",
+                             TPromptIcon::Warning, TPromptButtons::Ok);
+            }
+        } else {
+            doc.MissingAnswers = 0;
+            if (FView)
+                FView->ProcessMessages();
+        }
+
+        const std::int64_t now = FTicks ? FTicks->Milliseconds() : 0;
+        if (now - doc.LastStatusTime >= StatusInterval) {
+            doc.LastStatusTime = now;
+            UpdateStatus();
+        }
+    } catch (const std::exception&) {
+        // A failed cycle is simply tried again on the next tick.
+    }
+}
+
+void TKelvoOnline::CarryOutDeviceRequest() {
+    TFileTypeKelvo& doc = FDocument;
+    const bool program = doc.DeviceRequest == RequestProgram;
+    doc.DeviceRequest = 0;
+    TKelvoStream& stream = *doc.Stream;
+    TKelvoCommand command(stream, program ? CodeProgram : CodeReset, 0);
+    const char* text = nullptr;
+    for (;;) {
+        if (command.Send()) {
+            text = "Failed!";
+            break;
+        }
+        if (!command.Finish()) {
+            text = "Success!";
+            if (!doc.Info.Has(TFileInfo::OnDisk)) {
+                doc.Info.SetModifiedFlag(false);
+                if (FView)
+                    FView->DocumentChanged();
+            }
+            break;
+        }
+        stream.SetBroken(true);
+    }
+    doc.StartRefreshCycle();
+    Prompt().Ask(program ? "Program KELVO Device" : "Reset KELVO Device", text,
+                 TPromptIcon::Information, TPromptButtons::Ok);
+}
+
+int TKelvoOnline::Refresh() {
+    TFileTypeKelvo& doc = FDocument;
+    const int top = FView ? FView->TopRow() : 0;
+    const int bottom = top + (FView ? FView->VisibleRows() : 0);
+    doc.RowCursor = std::clamp(doc.RowCursor, top, bottom);
+    const int start = doc.RowCursor;
+    bool visibleDone = false;
+    for (;;) {
+        const int read = BackgroundStep();
+        if (read < 0)
+            return read;
+        if (read == 0 && visibleDone)
+            return 0;
+        if (visibleDone)
+            continue;
+        TEntry* entry = doc.GetEntry(doc.RowCursor);
+        if (entry && entry->Value && (entry->IsLive() || entry->RefreshStamp != doc.RefreshCycle)) {
+            const int result = ReadWriteLine(*entry, false);
+            if (result < 0)
+                return result;
+        }
+        if (++doc.RowCursor > bottom) {
+            doc.RowCursor = top;
+            if (doc.DisplayDirty) {
+                // The rows change: the next cycle starts over on the new ones.
+                Repaint();
+                return 0;
+            }
+        }
+        visibleDone = doc.RowCursor == start;
+    }
+}
+
+int TKelvoOnline::BackgroundStep() {
+    TFileTypeKelvo& doc = FDocument;
+    int read = 0;
+    while (read == 0 && doc.RefreshPassRunning) {
+        TEntry& entry = *doc.RefreshPosition;
+        if (!entry.HiddenByCount && entry.RefreshStamp != doc.RefreshCycle) {
+            const int result = ReadWriteLine(entry, false);
+            if (result < 0)
+                return result;
+            read = 1;
+        }
+        if (++doc.RefreshPosition == doc.Entries.end())
+            doc.RefreshPosition = doc.Entries.begin();
+        if (doc.RefreshPosition == doc.RefreshStop)
+            doc.RefreshPassRunning = false;
+    }
+    return read;
+}
+
+int TKelvoOnline::ReadAllLines() {
+    for (TEntry& entry : FDocument.Entries) {
+        if (!entry.Value || entry.HiddenByCount || entry.RefreshStamp == FDocument.RefreshCycle)
+            continue;
+        const int result = ReadWriteLine(entry, false);
+        if (result < 0)
+            return result;
+    }
+    Repaint();
+    return 0;
+}
+
+} // namespace kelvo

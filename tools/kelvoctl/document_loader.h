@@ -1,0 +1,20 @@
+#pragma once
+// Loading a data file the way the editor window does: through the reader
+// search of the file-type framework, which accepts a file only when it leaves
+// a non-empty Kelvo document.
+#include "foundation/utilcls.h"
+#include "model/kelvofile.h"
+
+#include <string>
+
+namespace kelvo::ctl {
+
+enum class TLoadResult { Loaded, NotFound, Invalid };
+
+// The messages for the two failures, naming the file as the user gave it.
+std::string NotFoundMessage(const std::string& name);
+std::string InvalidMessage(const std::string& name);
+
+TLoadResult LoadDocument(const std::string& name, TPtr<TFileTypeKelvo>& document);
+
+} // namespace kelvo::ctl

@@ -1,0 +1,378 @@
+// kelvoctl's commands that talk to a device: download, program, get, set,
+// program-device and reset-device.
+#include "foundation/codepage.h"
+#include "model/dlglinevalue.h"
+#include "model/dlglinevalue_choice.h"
+#include "shell/fileaccess.h"
+#include "tools/kelvoctl/commands.h"
+#include "tools/kelvoctl/document_loader.h"
+#include "tools/kelvoctl/online_session.h"
+
+#include <iostream>
+#include <optional>
+
+namespace kelvo::ctl {
+
+namespace {
+
+using TEntry = TFileTypeKelvo::TEntry;
+
+// Common start of every online command: the arguments, or the usage exit.
+struct TStart {
+    TParsedArgs Parsed;
+    TConnection Connection;
+    bool Help = false;
+    int Exit = ExitOk;
+};
+
+TStart Begin(const char* name, const std::vector<std::string>& args, void (*help)(std::ostream&),
+             std::set<std::string> values, std::set<std::string> flags, std::size_t minPositional,
+             std::size_t maxPositional) {
+    TStart s;
+    flags.insert({"--help", "-h"});
+    s.Parsed = ParseArgs(args, ConnectionOptions(std::move(values)), flags);
+    if (s.Parsed.Has("--help") || s.Parsed.Has("-h")) {
+        help(std::cout);
+        s.Help = true;
+        return s;
+    }
+    std::string error = s.Parsed.Error;
+    if (error.empty())
+        error = (s.Connection = ReadConnection(s.Parsed)).Error;
+    const std::size_t n = s.Parsed.Positional.size();
+    if (error.empty() && (n < minPositional || n > maxPositional))
+        error = "wrong number of arguments";
+    if (!error.empty()) {
+        std::cerr << "kelvoctl " << name << ": " << error << "\n";
+        help(std::cerr);
+        s.Exit = ExitBadArgument;
+    }
+    return s;
+}
+
+// KEY: an address (decimal or 0x hexadecimal), ":I" for instance I.
+struct TKey {
+    int Address = -1;
+    int Instance = 0;
+    std::string Text;
+};
+
+std::optional<long> ParseInteger(const std::string& text) {
+    if (text.empty())
+        return std::nullopt;
+    std::size_t used = 0;
+    try {
+        const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+        const long v = std::stol(hex ? text.substr(2) : text, &used, hex ? 16 : 10);
+        if (used != (hex ? text.size() - 2 : text.size()) || v < 0)
+            return std::nullopt;
+        return v;
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
+std::optional<TKey> ParseKey(const std::string& text) {
+    TKey key;
+    key.Text = text;
+    const auto colon = text.find(':');
+    const auto address = ParseInteger(text.substr(0, colon));
+    if (!address || *address > 0xFFFF)
+        return std::nullopt;
+    key.Address = static_cast<int>(*address);
+    if (colon != std::string::npos) {
+        const auto instance = ParseInteger(text.substr(colon + 1));
+        if (!instance || *instance >= TFileTypeKelvo::MaxGroupCount)
+            return std::nullopt;
+        key.Instance = static_cast<int>(*instance);
+    }
+    return key;
+}
+
+TEntry* FindLine(TFileTypeKelvo& doc, const TKey& key) {
+    for (TEntry& e : doc.Entries)
+        if (e.Value && e.Address == key.Address && e.IndexI == key.Instance)
+            return &e;
+    return nullptr;
+}
+
+void PrintLine(const TEntry& e) {
+    std::cout << OemToUtf8(e.GetText(0)) << " = " << OemToUtf8(e.GetText(1)) << "\n";
+}
+
+// As the value's own SetText, and for a choice its number or one of its texts.
+bool SetValueText(TDlglineValue& value, const std::string& text) {
+    if (auto* choice = dynamic_cast<TDlglineValueChoice*>(&value)) {
+        if (const auto n = ParseInteger(text); n && *n < choice->ChoiceCount()) {
+            choice->SetLong(static_cast<std::int32_t>(*n));
+            return true;
+        }
+        for (int i = 0; i < choice->ChoiceCount(); ++i)
+            if (choice->ChoiceText(i) == text) {
+                choice->SetLong(i);
+                return true;
+            }
+        return false;
+    }
+    value.SetText(text);
+    return true;
+}
+
+int LineFailed(const char* command, const std::string& key, const std::string& why) {
+    std::cerr << "kelvoctl " << command << ": line " << key << ": " << why << "\n";
+    return ExitOnlineFailure;
+}
+
+// download
+
+void DownloadHelp(std::ostream& out) {
+    out << "Usage: kelvoctl download (--device PATH | --port N) -o FILE [--baud RATE] [--log "
+           "FILE]\n"
+           "\n"
+           "Goes online, downloads the device's dialog, reads every value once and\n"
+           "saves the dialog as a data file (an existing file is kept as backup).\n"
+           "\n";
+    ConnectionHelp(out);
+    out << "\nExit status: 0 saved, 1 not saved, 2 the device could not be reached, 64 usage.\n";
+}
+
+int RunDownload(const std::vector<std::string>& args) {
+    const TStart s = Begin("download", args, DownloadHelp, {"-o", "--output"}, {}, 0, 0);
+    if (s.Help || s.Exit != ExitOk)
+        return s.Exit;
+    const std::string target = s.Parsed.Value("-o", s.Parsed.Value("--output"));
+    if (target.empty()) {
+        std::cerr << "kelvoctl download: -o FILE is required\n";
+        DownloadHelp(std::cerr);
+        return ExitBadArgument;
+    }
+    TOnlineSession session(s.Connection);
+    if (const int result = DownloadWholeDialog(session); result != ExitOk)
+        return result;
+    TFileAccess access("Save File As");
+    access.Writer.Init(nullptr, target);
+    access.Writer.ReplaceAnswer = TFileCounts::ReplaceWithoutAsking;
+    session.Document().Write(access);
+    if (access.Writer.ErrorCount != 0 || access.Writer.FileCount != 1) {
+        std::cerr << "kelvoctl download: could not write " << target << "\n";
+        return ExitFailure;
+    }
+    return ExitOk;
+}
+
+// program
+
+void ProgramHelp(std::ostream& out) {
+    out << "Usage: kelvoctl program (--device PATH | --port N) FILE [--answer yes|no|cancel]\n"
+           "                        [--baud RATE] [--log FILE]\n"
+           "\n"
+           "Loads FILE as the document's data and goes online with the editor's whole\n"
+           "dialogue; every question is answered with --answer (default cancel; yes\n"
+           "means OK where the box offers OK and Cancel).\n"
+           "\n";
+    ConnectionHelp(out);
+    out << "\nExit status: 0 the device holds the file's values, 1 FILE not loaded,\n"
+           "2 failure, 3 declined or incompatible, 64 usage.\n";
+}
+
+int RunProgram(const std::vector<std::string>& args) {
+    const TStart s = Begin("program", args, ProgramHelp, {"--answer"}, {}, 1, 1);
+    if (s.Help || s.Exit != ExitOk)
+        return s.Exit;
+    const std::string answer = s.Parsed.Value("--answer", "cancel");
+    if (answer != "yes" && answer != "no" && answer != "cancel") {
+        std::cerr << "kelvoctl program: --answer must be yes, no or cancel\n";
+        ProgramHelp(std::cerr);
+        return ExitBadArgument;
+    }
+    const std::string& name = s.Parsed.Positional.front();
+    TPtr<TFileTypeKelvo> document;
+    switch (LoadDocument(name, document)) {
+    case TLoadResult::NotFound:
+        std::cerr << NotFoundMessage(name) << "\n";
+        return ExitFailure;
+    case TLoadResult::Invalid:
+        std::cerr << InvalidMessage(name) << "\n";
+        return ExitFailure;
+    case TLoadResult::Loaded:
+        break;
+    }
+    TOnlineSession session(s.Connection, std::move(document));
+    session.Prompt().Answer = answer == "yes"  ? TCtlPrompt::TAnswer::Yes
+                              : answer == "no" ? TCtlPrompt::TAnswer::No
+                                               : TCtlPrompt::TAnswer::Cancel;
+    session.GoOnline();
+    using TOutcome = TKelvoOnline::TOutcome;
+    switch (session.Online().LastOutcome()) {
+    case TOutcome::Equal:
+    case TOutcome::Written:
+    case TOutcome::Downloaded:
+        return ExitOk;
+    case TOutcome::KeptDevice:
+    case TOutcome::Restored:
+        return ExitDeclined;
+    default:
+        return ExitOnlineFailure;
+    }
+}
+
+// get and set
+
+void GetHelp(std::ostream& out) {
+    out << "Usage: kelvoctl get (--device PATH | --port N) KEY... [--baud RATE] [--log FILE]\n"
+           "\n"
+           "Reads each line from the device and prints \"caption = value\". KEY is the\n"
+           "line's address (decimal or 0x hexadecimal), with \":I\" for instance I of a\n"
+           "repeated group.\n"
+           "\n";
+    ConnectionHelp(out);
+    out << "\nExit status: 0 all read, 2 a line failed (it is named), 64 usage.\n";
+}
+
+int RunGet(const std::vector<std::string>& args) {
+    const TStart s = Begin("get", args, GetHelp, {}, {}, 1, SIZE_MAX);
+    if (s.Help || s.Exit != ExitOk)
+        return s.Exit;
+    std::vector<TKey> keys;
+    for (const std::string& text : s.Parsed.Positional) {
+        const auto key = ParseKey(text);
+        if (!key) {
+            std::cerr << "kelvoctl get: bad KEY \"" << text << "\"\n";
+            GetHelp(std::cerr);
+            return ExitBadArgument;
+        }
+        keys.push_back(*key);
+    }
+    TOnlineSession session(s.Connection);
+    if (!session.GoOnline())
+        return ExitOnlineFailure;
+    for (const TKey& key : keys) {
+        TEntry* line = FindLine(session.Document(), key);
+        if (!line)
+            return LineFailed("get", key.Text, "no such line");
+        if (session.Online().ReadWriteLine(*line, false) < 0)
+            return LineFailed("get", key.Text, "reading failed");
+        PrintLine(*line);
+    }
+    return ExitOk;
+}
+
+void SetHelp(std::ostream& out) {
+    out << "Usage: kelvoctl set (--device PATH | --port N) KEY=VALUE... [--program]\n"
+           "                    [--baud RATE] [--log FILE]\n"
+           "\n"
+           "Writes each value into the device, reads it back and prints it. VALUE is\n"
+           "read as the editor reads a typed value; a choice by its number or its text.\n"
+           "\n"
+           "  --program           let the device store the values afterwards\n";
+    ConnectionHelp(out);
+    out << "\nExit status: 0 all written, 2 a line failed (it is named), 64 usage.\n";
+}
+
+int RunSet(const std::vector<std::string>& args) {
+    const TStart s = Begin("set", args, SetHelp, {}, {"--program"}, 1, SIZE_MAX);
+    if (s.Help || s.Exit != ExitOk)
+        return s.Exit;
+    std::vector<std::pair<TKey, std::string>> assignments;
+    for (const std::string& text : s.Parsed.Positional) {
+        const auto eq = text.find('=');
+        const auto key = ParseKey(text.substr(0, eq));
+        if (eq == std::string::npos || !key) {
+            std::cerr << "kelvoctl set: expected KEY=VALUE, not \"" << text << "\"\n";
+            SetHelp(std::cerr);
+            return ExitBadArgument;
+        }
+        assignments.emplace_back(*key, Utf8ToOem(text.substr(eq + 1)));
+    }
+    TOnlineSession session(s.Connection);
+    if (!session.GoOnline())
+        return ExitOnlineFailure;
+    for (const auto& [key, value] : assignments) {
+        TEntry* line = FindLine(session.Document(), key);
+        if (!line)
+            return LineFailed("set", key.Text, "no such line");
+        if (!line->IsEditable())
+            return LineFailed("set", key.Text, "this line can't be changed");
+        TEntry edited(*line);
+        if (!SetValueText(*edited.Value, value))
+            return LineFailed("set", key.Text, "no such choice \"" + value + "\"");
+        if (session.Online().ReadWriteLine(edited, true) < 0)
+            return LineFailed("set", key.Text, "writing failed");
+        if (session.Online().ReadWriteLine(*line, false) < 0)
+            return LineFailed("set", key.Text, "reading back failed");
+        PrintLine(*line);
+    }
+    if (s.Parsed.Has("--program") && !session.DeviceCommand(TKelvoOnline::RequestProgram))
+        return ExitOnlineFailure;
+    return ExitOk;
+}
+
+// program-device and reset-device
+
+void ProgramDeviceHelp(std::ostream& out) {
+    out << "Usage: kelvoctl program-device (--device PATH | --port N) [--baud RATE] [--log FILE]\n"
+           "\n"
+           "Lets the device store its working values.\n\n";
+    ConnectionHelp(out);
+    out << "\nExit status: 0 done, 2 failed, 64 usage.\n";
+}
+
+void ResetDeviceHelp(std::ostream& out) {
+    out << "Usage: kelvoctl reset-device (--device PATH | --port N) [--baud RATE] [--log FILE]\n"
+           "\n"
+           "Lets the device reload its stored values.\n\n";
+    ConnectionHelp(out);
+    out << "\nExit status: 0 done, 2 failed, 64 usage.\n";
+}
+
+int RunDeviceRequest(const char* name, void (*help)(std::ostream&), int request,
+                     const std::vector<std::string>& args) {
+    const TStart s = Begin(name, args, help, {}, {}, 0, 0);
+    if (s.Help || s.Exit != ExitOk)
+        return s.Exit;
+    TOnlineSession session(s.Connection);
+    if (!session.GoOnline())
+        return ExitOnlineFailure;
+    return session.DeviceCommand(request) ? ExitOk : ExitOnlineFailure;
+}
+
+int RunProgramDevice(const std::vector<std::string>& args) {
+    return RunDeviceRequest("program-device", ProgramDeviceHelp, TKelvoOnline::RequestProgram,
+                            args);
+}
+
+int RunResetDevice(const std::vector<std::string>& args) {
+    return RunDeviceRequest("reset-device", ResetDeviceHelp, TKelvoOnline::RequestReset, args);
+}
+
+} // namespace
+
+const TCommand& DownloadCommand() {
+    static const TCommand c{"download", "save a device's dialog as a data file", DownloadHelp,
+                            RunDownload};
+    return c;
+}
+const TCommand& ProgramCommand() {
+    static const TCommand c{"program", "write a data file into a device", ProgramHelp, RunProgram};
+    return c;
+}
+const TCommand& GetCommand() {
+    static const TCommand c{"get", "read values from a device", GetHelp, RunGet};
+    return c;
+}
+const TCommand& SetCommand() {
+    static const TCommand c{"set", "write values into a device", SetHelp, RunSet};
+    return c;
+}
+const TCommand& ProgramDeviceCommand() {
+    static const TCommand c{"program-device", "let a device store its values", ProgramDeviceHelp,
+                            RunProgramDevice};
+    return c;
+}
+const TCommand& ResetDeviceCommand() {
+    static const TCommand c{"reset-device", "let a device reload its stored values",
+                            ResetDeviceHelp, RunResetDevice};
+    return c;
+}
+
+} // namespace kelvo::ctl

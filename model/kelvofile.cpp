@@ -27,9 +27,11 @@ TFileTypeKelvo::TFileTypeKelvo(const TMlparas& paragraphs)
 }
 
 TFileTypeKelvo::~TFileTypeKelvo() {
-    Clear();
-    // The display points into the entries, so it goes first.
+    // The display goes first: it points into the entries, and the window's
+    // list control it reports to may already be gone, so clearing must not
+    // reach it.
     ListView.Reset();
+    Clear();
     Stream.Reset();
     PendingEntry.Reset();
     Entries.Clear();

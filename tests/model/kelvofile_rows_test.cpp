@@ -135,6 +135,45 @@ TEST(KelvoRows, RowsKeepTheDocumentOrderAndTheSelectionThroughChanges) {
     EXPECT_EQ(row, 3);
 }
 
+// A control that must not be reached any more: the window that owned it is
+// being taken down.
+class TClosedControl : public TFakeControl {
+public:
+    int ItemCount() const override {
+        Touched();
+        return TFakeControl::ItemCount();
+    }
+    void SetItemCount(int count) override {
+        Touched();
+        TFakeControl::SetItemCount(count);
+    }
+    void SetSelection(const std::vector<int>& rows, int focusRow) override {
+        Touched();
+        TFakeControl::SetSelection(rows, focusRow);
+    }
+    void RowsChanged() override { Touched(); }
+    void NotifyChange(int) override { Touched(); }
+
+    bool Closed = false;
+
+private:
+    void Touched() const {
+        if (Closed)
+            ADD_FAILURE() << "the list control was reached after it was closed";
+    }
+};
+
+TEST(KelvoRows, DestroyingTheDocumentDoesNotReachTheListControl) {
+    TClosedControl control;
+    {
+        Doc doc;
+        AttachFakeControl(doc, control);
+        ASSERT_EQ(Process(doc, {Line(doc, 1, 0, 0, "a"), Line(doc, 2, 0, 0, "b")}), 0);
+        ASSERT_EQ(control.Count, 2);
+        control.Closed = true;
+    }
+}
+
 TEST(KelvoRows, CopyAllLinesPadsCaptionsAndValues) {
     Doc doc;
     EXPECT_EQ(CopyLinesText(doc, true), "") << "an empty document copies nothing";

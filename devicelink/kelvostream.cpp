@@ -156,8 +156,9 @@ int TKelvoStream::Exchange() {
                 const long n =
                     FLine->Read(FReceive + received, static_cast<std::size_t>(wanted - received));
                 if (n <= 0) {
+                    // Without a readable clock no deadline could ever pass.
                     const std::int64_t now = FClock.Elapsed(false);
-                    if (now > overallDeadline || now > readDeadline)
+                    if (now < 0 || now > overallDeadline || now > readDeadline)
                         break;
                     continue;
                 }
@@ -216,17 +217,21 @@ void TKelvoStream::DiscardLateAnswer(std::int64_t gap) {
     // After a failed exchange the device may still be answering it; bytes that
     // come in now would be taken for the next echo and every retry would fail.
     // Wait until the line has been quiet for one byte gap, but no longer than
-    // the longest answer takes.
+    // the longest answer takes. What has already come in is read before any
+    // deadline is looked at, so a late wake-up cannot leave it behind.
     const std::int64_t limit = 10 * ReceiveBufferSize + gap;
     unsigned char scrap[ReceiveBufferSize];
     FClock.Restart();
     std::int64_t quietUntil = gap;
     for (;;) {
+        const long n = FLine->Read(scrap, sizeof scrap);
         const std::int64_t now = FClock.Elapsed(false);
-        if (now < 0 || now > quietUntil || now > limit)
+        if (now < 0 || now > limit)
             return;
-        if (FLine->Read(scrap, sizeof scrap) > 0)
-            quietUntil = FClock.Elapsed(false) + gap;
+        if (n > 0)
+            quietUntil = now + gap;
+        else if (now > quietUntil)
+            return;
     }
 }
 

@@ -86,6 +86,18 @@ TEST_F(StreamTest, NegativeExpectedLengthWaitsLongerAfterFailure) {
     EXPECT_EQ(S.ReplyCount(), 1);
 }
 
+TEST_F(StreamTest, LateAnswerToAFailedExchangeIsDiscarded) {
+    L->Silence();
+    ASSERT_EQ(S.SendCode(READY, 1), -1);
+    // The device answers after all, once the next exchange has begun: those
+    // bytes must not be taken for its echo.
+    L->Late = {0x55, 0x66, 0x77};
+    L->ReplyCode(READY);
+    EXPECT_EQ(S.SendCode(READY, 1), 0);
+    EXPECT_EQ(S.ComResult(), 0);
+    EXPECT_EQ(Records().back().Echo, TBytes{READY});
+}
+
 struct TBadFrame {
     const char* Name;
     TBytes Reply;
@@ -301,6 +313,29 @@ TEST_F(StreamTest, TwentyNinthByteWaitsForEndWrite) {
     // Nothing under construction: EndWrite sends nothing.
     EXPECT_EQ(S.EndWrite(), 0);
     EXPECT_EQ(L->Written.size(), 3u);
+
+    // Ending the conversation sends what is still waiting.
+    L->ReplyCode(CONTI);
+    EXPECT_EQ(S.Write(data.data(), 3), 3);
+    EXPECT_EQ(S.EndConversation(), 0);
+    ASSERT_EQ(L->Written.size(), 4u);
+    EXPECT_EQ(L->Written[3], Frame(2, {0x30, 0x30, 0x30}));
+}
+
+TEST_F(StreamTest, BytesTheDeviceCannotTakeAreNotCounted) {
+    // The device takes the first frame but wants no further one.
+    Converse();
+    L->ReplyCode(FINIS);
+    TBytes data(60, 0x31);
+    // 28 bytes go out, 28 more fill the assembly area; the next has no room.
+    EXPECT_EQ(S.Write(data.data(), 60), 56);
+    EXPECT_EQ(L->Written.size(), 2u);
+    EXPECT_TRUE(S.EofPending());
+    EXPECT_FALSE(S.Broken());
+    // The bytes held back never reach the device: that is a failure.
+    EXPECT_EQ(S.EndWrite(), -1);
+    EXPECT_TRUE(S.Broken());
+    EXPECT_EQ(L->Written.size(), 2u);
 }
 
 TEST_F(StreamTest, EndOfDataIsReportedOnceThenBreaks) {
@@ -374,9 +409,13 @@ TEST_F(StreamTest, OpeningAndClosing) {
     EXPECT_EQ(L->Opened, 2); // reopened with the last values
     EXPECT_EQ(S.Port(), 3);
     EXPECT_EQ(L->Baud, 115200);
+    // Reopening forgets the conversation with whatever device was there.
+    Converse();
     EXPECT_FALSE(S.Open(256, 0));
     EXPECT_FALSE(S.IsOpen());
     EXPECT_EQ(L->Opened, 2);
+    EXPECT_FALSE(S.Conversation());
+    EXPECT_EQ(S.GoodExchanges(), 0);
 
     ASSERT_TRUE(S.Open(4, 19200));
     EXPECT_EQ(L->Baud, 19200);

@@ -41,6 +41,9 @@ struct TScriptedLineState {
     std::deque<TScriptedReply> Replies;
     std::vector<TBytes> Written;
     TBytes Pending;
+    // Bytes still on their way when the PC side next discards its input: they
+    // come in right after that purge.
+    TBytes Late;
     int Baud = 0;
     int Purges = 0;
     bool FailConfigure = false;
@@ -68,7 +71,8 @@ public:
     }
     bool Purge(bool) override {
         ++S->Purges;
-        S->Pending.clear();
+        S->Pending = std::move(S->Late);
+        S->Late.clear();
         return true;
     }
     bool SetRts(bool) override { return true; }

@@ -127,9 +127,9 @@ TEST_F(KelvoctlShow, HelpAndUsage) {
     const TRun showHelp = Run("show --help");
     EXPECT_EQ(showHelp.Exit, 0);
     EXPECT_NE(showHelp.Out.find("--translations DIR"), std::string::npos);
-    EXPECT_EQ(Run("show").Exit, 2);
-    EXPECT_EQ(Run("show dialog.dat --colour").Exit, 2);
-    EXPECT_EQ(Run("frobnicate").Exit, 2);
+    EXPECT_EQ(Run("show").Exit, 64);
+    EXPECT_EQ(Run("show dialog.dat --colour").Exit, 64);
+    EXPECT_EQ(Run("frobnicate").Exit, 64);
 }
 
 } // namespace

@@ -10,7 +10,7 @@ namespace kelvo::ctl {
 // Exit codes shared by all subcommands.
 inline constexpr int ExitOk = 0;
 inline constexpr int ExitFailure = 1;
-inline constexpr int ExitUsage = 2;
+inline constexpr int ExitUsage = 64; // a wrong argument, as sysexits has it
 
 struct TCommand {
     const char* Name;

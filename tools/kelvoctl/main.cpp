@@ -3,6 +3,7 @@
 #include "foundation/prompt.h"
 #include "tools/kelvoctl/commands.h"
 
+#include <algorithm>
 #include <iostream>
 
 namespace {
@@ -12,9 +13,13 @@ void Usage(std::ostream& out) {
            "       kelvoctl COMMAND --help\n"
            "\n"
            "Commands:\n";
+    std::size_t width = 0;
     for (const kelvo::ctl::TCommand& command : kelvo::ctl::Commands())
-        out << "  " << command.Name << std::string(14 - std::string(command.Name).size(), ' ')
-            << command.Summary << "\n";
+        width = std::max(width, std::string(command.Name).size());
+    for (const kelvo::ctl::TCommand& command : kelvo::ctl::Commands())
+        out << "  " << command.Name
+            << std::string(width + 2 - std::string(command.Name).size(), ' ') << command.Summary
+            << "\n";
 }
 
 } // namespace

@@ -45,7 +45,7 @@ TStart Begin(const char* name, const std::vector<std::string>& args, void (*help
     if (!error.empty()) {
         std::cerr << "kelvoctl " << name << ": " << error << "\n";
         help(std::cerr);
-        s.Exit = ExitBadArgument;
+        s.Exit = ExitUsage;
     }
     return s;
 }
@@ -144,7 +144,7 @@ int RunDownload(const std::vector<std::string>& args) {
     if (target.empty()) {
         std::cerr << "kelvoctl download: -o FILE is required\n";
         DownloadHelp(std::cerr);
-        return ExitBadArgument;
+        return ExitUsage;
     }
     TOnlineSession session(s.Connection);
     if (const int result = DownloadWholeDialog(session); result != ExitOk)
@@ -183,7 +183,7 @@ int RunProgram(const std::vector<std::string>& args) {
     if (answer != "yes" && answer != "no" && answer != "cancel") {
         std::cerr << "kelvoctl program: --answer must be yes, no or cancel\n";
         ProgramHelp(std::cerr);
-        return ExitBadArgument;
+        return ExitUsage;
     }
     const std::string& name = s.Parsed.Positional.front();
     TPtr<TFileTypeKelvo> document;
@@ -239,7 +239,7 @@ int RunGet(const std::vector<std::string>& args) {
         if (!key) {
             std::cerr << "kelvoctl get: bad KEY \"" << text << "\"\n";
             GetHelp(std::cerr);
-            return ExitBadArgument;
+            return ExitUsage;
         }
         keys.push_back(*key);
     }
@@ -280,7 +280,7 @@ int RunSet(const std::vector<std::string>& args) {
         if (eq == std::string::npos || !key) {
             std::cerr << "kelvoctl set: expected KEY=VALUE, not \"" << text << "\"\n";
             SetHelp(std::cerr);
-            return ExitBadArgument;
+            return ExitUsage;
         }
         assignments.emplace_back(*key, Utf8ToOem(text.substr(eq + 1)));
     }

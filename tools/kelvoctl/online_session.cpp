@@ -1,6 +1,7 @@
 #include "tools/kelvoctl/online_session.h"
 
 #include "devicelink/serialline.h"
+#include "foundation/codepage.h"
 #include "tools/kelvoctl/commands.h"
 
 #include <fstream>
@@ -92,15 +93,22 @@ TOnlineSession::TOnlineSession(const TConnection& connection, TPtr<TFileTypeKelv
     stream.SetBaud(connection.Baud);
 }
 
+namespace {
+// The log shows the device's bytes in its own code page; a terminal wants UTF-8.
+void WriteLogFile(const std::string& path, const std::string& text) {
+    if (path.empty())
+        return;
+    std::ofstream log(path, std::ios::binary | std::ios::trunc);
+    log << OemToUtf8(text);
+    if (!log.flush())
+        std::cerr << "kelvoctl: cannot write the log to " << path << "\n";
+}
+} // namespace
+
 TOnlineSession::~TOnlineSession() {
     if (!FDocument)
         return;
-    if (!FConnection.LogFile.empty()) {
-        std::ofstream log(FConnection.LogFile, std::ios::binary | std::ios::trunc);
-        log << FOnline.RenderLog();
-        if (!log)
-            std::cerr << "kelvoctl: cannot write the log to " << FConnection.LogFile << "\n";
-    }
+    WriteLogFile(FConnection.LogFile, FOnline.RenderLog());
 }
 
 bool TOnlineSession::GoOnline() {
@@ -128,10 +136,7 @@ TPtr<TFileTypeKelvo> TOnlineSession::TakeDocument() {
     // The log is complete now; the session ends with the hand-over.
     TConnection connection = FConnection;
     FConnection.LogFile.clear();
-    if (!connection.LogFile.empty()) {
-        std::ofstream log(connection.LogFile, std::ios::binary | std::ios::trunc);
-        log << FOnline.RenderLog();
-    }
+    WriteLogFile(connection.LogFile, FOnline.RenderLog());
     return std::move(FDocument);
 }
 
@@ -149,7 +154,7 @@ int DownloadForShow(const TParsedArgs& parsed, TPtr<TFileTypeKelvo>& document) {
     const TConnection connection = ReadConnection(parsed);
     if (!connection.Error.empty()) {
         std::cerr << "kelvoctl show: " << connection.Error << "\n";
-        return ExitBadArgument;
+        return ExitUsage;
     }
     TOnlineSession session(connection);
     if (const int result = DownloadWholeDialog(session); result != ExitOk)

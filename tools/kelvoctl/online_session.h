@@ -17,7 +17,6 @@ namespace kelvo::ctl {
 // Exit codes of the online subcommands.
 inline constexpr int ExitOnlineFailure = 2;
 inline constexpr int ExitDeclined = 3;
-inline constexpr int ExitBadArgument = 64;
 
 struct TConnection {
     std::string Device; // a device path, or empty for Port

@@ -23,12 +23,11 @@ TEST(SimLineRecord, ChoiceRecordLayout) {
     AppendLineRecord(out, line);
     EXPECT_EQ(out, expected);
 
-    std::size_t pos = 0;
-    TSimLine read;
-    ASSERT_TRUE(ParseLineRecord(out, pos, read));
-    EXPECT_EQ(pos, out.size());
-    EXPECT_EQ(read.Choices, line.Choices);
-    EXPECT_EQ(read.Raw, line.Raw);
+    const auto read = ReadLineRecords(out);
+    ASSERT_TRUE(read && read->size() == 1);
+    EXPECT_EQ(read->front().Caption, line.Caption);
+    EXPECT_EQ(read->front().Choices, line.Choices);
+    EXPECT_EQ(read->front().Raw, line.Raw);
 
     // An empty first choice still travels, so that the list is not cut short.
     line.Choices = {"", "On"};
@@ -51,6 +50,41 @@ TEST(SimLineRecord, RejectsBadRecords) {
     longText.insert(longText.end(), MaxRecordText + 1, 'x');
     longText.push_back(0);
     EXPECT_FALSE(ReadLineRecords(longText));
+
+    // A caption one record too long whose rest happens to look like a second
+    // record: cutting it would serve a line the file never held.
+    TBytes longCaption{0x01, 0x00, 0x00, 0x0F, 0x00, 0x00};
+    longCaption.insert(longCaption.end(), MaxRecordText, 'c');
+    const TBytes hidden{0x01, 0x01, 0x01, 0x0F, 0x01, 0x01, 'Z', 0};
+    longCaption.insert(longCaption.end(), hidden.begin(), hidden.end());
+    offset = 99;
+    EXPECT_FALSE(ReadLineRecords(longCaption, &offset));
+    EXPECT_EQ(offset, 0u);
+    // A choice text with the list separator in it would come back as two choices.
+    const TBytes barInChoice{0x01, 0x00, 0x00, 0x02, 0x00, 0x00, 'M', 0,
+                             0x00, 0x00, 'A',  '|',  'B',  0,    0};
+    EXPECT_FALSE(ReadLineRecords(barInChoice));
+}
+
+TEST(SimLineRecord, ModelLinesKeepEveryPart) {
+    for (const TSimLine& line : BuiltinDemoDialog().Lines) {
+        SCOPED_TRACE(line.Caption);
+        const TDlgline model = DlglineOf(line);
+        ASSERT_TRUE(model.Value);
+        EXPECT_EQ(model.Kind(), line.Kind());
+        const TSimLine back = SimLineOf(model);
+        EXPECT_EQ(back.Address, line.Address);
+        EXPECT_EQ(back.Flags, line.Flags);
+        EXPECT_EQ(back.Layout, line.Layout);
+        EXPECT_EQ(back.Caption, line.Caption);
+        EXPECT_EQ(back.Raw, line.Raw);
+        EXPECT_EQ(back.Choices, line.Choices);
+    }
+    // Another value in place of the line's own, as the dialog download sends
+    // a line with its working value.
+    const TSimLine& serial = BuiltinDemoDialog().Lines[3];
+    ASSERT_EQ(serial.Kind(), SkLong);
+    EXPECT_EQ(DlglineOf(serial, RawLong(-7)).Value->GetLong(), -7);
 }
 
 TEST(DemoDialog, DataFileEqualsTheBuiltInDialog) {

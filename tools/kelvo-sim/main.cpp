@@ -27,9 +27,12 @@ void OnStopSignal(int) {
 
 // A message that stops arriving half-way is given up after this pause.
 constexpr auto InputGapTime = std::chrono::milliseconds(10);
-// How often the PC side's exclusive mark is looked for while the line is idle.
+// How often a stale exclusive mark is looked for while the line is idle.
 constexpr auto HousekeepingTime = std::chrono::milliseconds(20);
 
+// The records are read by the model's dialog line, one after the other as the
+// file holds them; a document would expand the repeated groups that the
+// device describes once, so the file is not read as a document.
 bool LoadDialog(const std::string& path, TSimDialog& dialog) {
     std::ifstream file(path, std::ios::binary);
     if (!file) {
@@ -162,7 +165,7 @@ int main(int argc, char** argv) {
             const std::size_t readyBytes = output.Take(buffer, sizeof buffer, now, options.Pace);
             if (readyBytes > 0)
                 WriteAll(pty.Master(), buffer, readyBytes);
-            pty.LiftExclusiveMark();
+            pty.LiftStaleExclusiveMark();
         }
     }
     if (trace)

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
@@ -73,11 +74,17 @@ bool TPtyLink::Open(const std::string& link, std::string& error) {
     return true;
 }
 
-void TPtyLink::LiftExclusiveMark() {
+void TPtyLink::LiftStaleExclusiveMark() {
 #if defined(TIOCGEXCL) && defined(TIOCNXCL)
     int exclusive = 0;
-    if (FSlave >= 0 && ::ioctl(FSlave, TIOCGEXCL, &exclusive) == 0 && exclusive)
-        ::ioctl(FSlave, TIOCNXCL);
+    if (FSlave < 0 || ::ioctl(FSlave, TIOCGEXCL, &exclusive) != 0 || !exclusive)
+        return;
+    // Nobody opens the marked terminal without privilege, so no PC program can
+    // be between its open and its lock while the lock is tried here.
+    if (::flock(FSlave, LOCK_SH | LOCK_NB) != 0)
+        return;
+    ::flock(FSlave, LOCK_UN);
+    ::ioctl(FSlave, TIOCNXCL);
 #endif
 }
 

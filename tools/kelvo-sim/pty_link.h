@@ -16,11 +16,13 @@ public:
     bool Open(const std::string& link, std::string& error);
     int Master() const { return FMaster; }
     const std::string& SlavePath() const { return FSlavePath; }
-    // The PC side makes the terminal exclusive when it opens it. Because the
-    // simulator keeps the terminal open too, that mark would outlive the PC side's
-    // close and refuse its next open; so it is lifted as soon as it is seen. The
-    // PC side's file lock still keeps a second program off the port.
-    void LiftExclusiveMark();
+    // The PC side locks the terminal and makes it exclusive while it holds the
+    // port, and gives both up when it closes it. Because the simulator keeps
+    // the terminal open, a mark left by a PC program that ended without closing
+    // the port would refuse every later open, where a real port drops it with
+    // its last descriptor. Such a mark (one without a lock behind it) is
+    // lifted; a mark whose holder still has the port stays.
+    void LiftStaleExclusiveMark();
 
 private:
     int FMaster = -1;

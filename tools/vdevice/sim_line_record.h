@@ -1,7 +1,11 @@
 #pragma once
-// A deliberately small reader and writer of dialog line records for the virtual
-// device. The device only needs the words, the caption, the raw value bytes and
-// the choice texts; the full parameter model lives elsewhere and can take over.
+// Dialog lines as the virtual device describes them: the three words, the
+// caption, the value exactly as it travels on the link and the choice texts.
+// Records are read and written by the parameter model's dialog line, so the
+// device serves byte for byte what the program reads and saves.
+#include "model/dlgline.h"
+#include "model/record_codec.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -13,10 +17,16 @@ namespace kelvo {
 using TBytes = std::vector<unsigned char>;
 
 // Value kinds as Flags bits 8..11 hold them.
-enum TSimKind : int { SkLong = 0, SkDouble = 1, SkChoice = 2, SkText = 3, SkLabel = 15 };
+enum TSimKind : int {
+    SkLong = KindLong,
+    SkDouble = KindDouble,
+    SkChoice = KindChoice,
+    SkText = KindText,
+    SkLabel = KindLabel
+};
 
 // Longest caption, text or choice text a record may carry (without its zero byte).
-constexpr std::size_t MaxRecordText = 260;
+constexpr std::size_t MaxRecordText = record::MaxTextLength;
 
 struct TSimLine {
     std::uint16_t Address = 0;
@@ -29,17 +39,19 @@ struct TSimLine {
     // Choice texts; they travel only inside a full record.
     std::vector<std::string> Choices;
 
-    int Kind() const { return (Flags >> 8) & 0x0F; }
+    int Kind() const { return KindOf(Flags); }
     bool HasValue() const { return IsValueKind(Kind()); }
-    int GroupLevel() const { return (Layout >> 10) & 7; }
-    bool IsGroupMember() const { return GroupLevel() == 2; }
-    bool IsLive() const { return (Layout & 0xC000) != 0; }
-    bool IsReadOnly() const { return (Flags & 0x2000) != 0; }
+    int GroupLevel() const { return GroupLevelOf(Layout); }
+    bool IsGroupMember() const { return GroupLevel() == layout::LevelMember; }
+    bool IsLive() const { return (Layout & layout::Live) != 0; }
+    bool IsReadOnly() const { return (Flags & flags::ReadOnly) != 0; }
 
     static bool IsValueKind(int kind);
 };
 
-// Raw encodings of single values, little-endian.
+// Raw encodings of single values, little-endian; a text is cut to the longest a
+// record carries. Reading takes the leading bytes and gives 0 when there are
+// too few.
 TBytes RawLong(std::int32_t value);
 TBytes RawDouble(double value);
 TBytes RawChoice(std::uint16_t index);
@@ -48,19 +60,26 @@ std::int32_t LongOfRaw(const TBytes& raw);
 double DoubleOfRaw(const TBytes& raw);
 std::uint16_t ChoiceOfRaw(const TBytes& raw);
 
+// The bytes of a value as the device exchanges it on its own.
+TBytes RawOf(const TDlglineValue& value);
+// Takes raw into value: true when raw is exactly one value of the value's kind.
+bool ValueFromRaw(TDlglineValue& value, const TBytes& raw);
+
+// The same line in the parameter model, with raw as its value (a raw that is
+// no value of the kind leaves the kind's fresh value).
+TDlgline DlglineOf(const TSimLine& line, const TBytes& raw);
+TDlgline DlglineOf(const TSimLine& line);
+TSimLine SimLineOf(const TDlgline& line);
+
 // Appends one record. A line whose kind has no value gets words and caption only.
 void AppendLineRecord(TBytes& out, const TSimLine& line);
 // Appends one record with another value in place of line.Raw.
 void AppendLineRecord(TBytes& out, const TSimLine& line, const TBytes& raw);
 
-// Reads one record at pos and advances pos. Returns false (pos unchanged) when the
-// record is truncated, its caption is empty or too long, a text is unterminated
-// within its limit, or its kind has no value.
-bool ParseLineRecord(const TBytes& data, std::size_t& pos, TSimLine& line);
-
 TBytes WriteLineRecords(const std::vector<TSimLine>& lines);
-// Every byte must belong to a complete record; otherwise nothing is returned and
-// errorOffset (when given) tells where the bad record starts.
+// Every byte must belong to a complete record that writes back as the same
+// bytes; otherwise nothing is returned and errorOffset (when given) tells
+// where the bad record starts.
 std::optional<std::vector<TSimLine>> ReadLineRecords(const TBytes& data,
                                                      std::size_t* errorOffset = nullptr);
 

@@ -1,6 +1,7 @@
 #include "tools/vdevice/virtual_device.h"
 
 #include "devicelink/crc24.h"
+#include "tools/vdevice/byte_reader.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -37,19 +38,6 @@ bool IsLineCode(unsigned char code) {
     return (code & 0x70) == 0 && (code & 0x0F) <= 4;
 }
 
-std::size_t FixedValueSize(int kind) {
-    switch (kind) {
-    case SkLong:
-        return 4;
-    case SkDouble:
-        return 8;
-    case SkChoice:
-        return 2;
-    default:
-        return 0;
-    }
-}
-
 } // namespace
 
 TVirtualDevice::TVirtualDevice(TSimDialog dialog, TVirtualDeviceOptions options)
@@ -66,7 +54,7 @@ TVirtualDevice::TVirtualDevice(TSimDialog dialog, TVirtualDeviceOptions options)
         const int index = LineIndex(v.Address);
         if (index >= 0 && v.Instance >= 0 &&
             std::size_t(v.Instance) < FState[index].Working.size() &&
-            ValidValue(FDialog.Lines[index], v.Raw))
+            ValidValue(std::size_t(index), v.Raw))
             FState[index].Working[v.Instance] = v.Raw;
     }
     for (TLineState& state : FState)
@@ -312,38 +300,34 @@ TVirtualDevice::TCheck TVirtualDevice::CheckCommand() const {
         return c.size() == head ? TCheck::Complete : TCheck::Bad;
     if (line.IsReadOnly())
         return TCheck::Bad;
-    std::size_t valueSize = FixedValueSize(kind);
-    if (kind == SkText) {
-        const auto zero = std::find(c.begin() + head, c.end(), 0);
-        if (zero == c.end())
-            return c.size() - head > MaxRecordText ? TCheck::Bad : TCheck::Incomplete;
-        valueSize = std::size_t(zero - c.begin()) + 1 - head;
-    }
-    if (c.size() < head + valueSize)
-        return TCheck::Incomplete;
-    if (c.size() > head + valueSize)
-        return TCheck::Bad;
-    return ValidValue(line, TBytes(c.begin() + head, c.end())) ? TCheck::Complete : TCheck::Bad;
+    return CheckValue(static_cast<std::size_t>(index), c.data() + head, c.size() - head);
 }
 
-bool TVirtualDevice::ValidValue(const TSimLine& line, const TBytes& raw) const {
-    switch (line.Kind()) {
-    case SkLong:
-        if (raw.size() != 4)
-            return false;
-        // A count line beyond the group's capacity would break the dialog.
-        return line.GroupLevel() != 1 || (LongOfRaw(raw) >= 0 && LongOfRaw(raw) <= MaxGroupCount);
-    case SkDouble:
-        return raw.size() == 8;
-    case SkChoice:
-        return raw.size() == 2 && ChoiceOfRaw(raw) < std::max<std::size_t>(1, line.Choices.size());
-    case SkText:
-        return !raw.empty() && raw.back() == 0 && raw.size() <= MaxRecordText + 1;
-    case SkLabel:
-        return raw.empty();
-    default:
-        return false;
-    }
+TVirtualDevice::TCheck TVirtualDevice::CheckValue(std::size_t index, const unsigned char* data,
+                                                  std::size_t size) const {
+    const TSimLine& line = FDialog.Lines[index];
+    TPtr<TDlglineValue> value(NewDlglineValue(line.Kind()));
+    if (!value)
+        return TCheck::Bad;
+    TStaticStreamBuffer reader = ByteReader(data, size);
+    const int read = value->ReadRaw(reader);
+    // Too few bytes yet; a text cut at its longest length leaves bytes over.
+    if (read == record::ShortTransfer)
+        return TCheck::Incomplete;
+    if (read < 0 || BytesLeft(reader) > 0)
+        return TCheck::Bad;
+    // A count line beyond the group's capacity would break the dialog.
+    if (line.Kind() == SkLong && line.GroupLevel() == layout::LevelCount &&
+        (value->GetLong() < 0 || value->GetLong() > MaxGroupCount))
+        return TCheck::Bad;
+    if (line.Kind() == SkChoice &&
+        value->GetLong() >= std::max<std::int32_t>(1, std::int32_t(line.Choices.size())))
+        return TCheck::Bad;
+    return TCheck::Complete;
+}
+
+bool TVirtualDevice::ValidValue(std::size_t index, const TBytes& raw) const {
+    return CheckValue(index, raw.data(), raw.size()) == TCheck::Complete;
 }
 
 void TVirtualDevice::Execute() {
@@ -462,7 +446,7 @@ const TBytes* TVirtualDevice::StoredValue(std::uint16_t address, int instance) c
 bool TVirtualDevice::SetWorkingValue(std::uint16_t address, int instance, const TBytes& raw) {
     const int index = LineIndex(address);
     if (index < 0 || instance < 0 || std::size_t(instance) >= FState[index].Working.size() ||
-        !ValidValue(FDialog.Lines[index], raw))
+        !ValidValue(std::size_t(index), raw))
         return false;
     FState[index].Working[instance] = raw;
     return true;

@@ -105,7 +105,10 @@ private:
     void ExecuteDownload(std::uint16_t wanted);
     void ExecuteRead(std::size_t line, int instance);
     void ExecuteWrite(std::size_t line, int instance, const TBytes& raw);
-    bool ValidValue(const TSimLine& line, const TBytes& raw) const;
+    // The value bytes of a write to line index: Complete when they are one
+    // value the line takes, Incomplete while more may come.
+    TCheck CheckValue(std::size_t index, const unsigned char* data, std::size_t size) const;
+    bool ValidValue(std::size_t index, const TBytes& raw) const;
     void Drift(std::size_t line, TBytes& raw);
     int LineIndex(std::uint16_t address) const;
     bool Hidden(std::size_t line) const;

@@ -3,6 +3,7 @@
 #include "shell/fileaccess.h"
 
 #include <filesystem>
+#include <iostream>
 
 namespace kelvo::ctl {
 
@@ -40,6 +41,20 @@ TLoadResult LoadDocument(const std::string& name, TPtr<TFileTypeKelvo>& document
     found.Release();
     document.Reset(kelvo);
     return TLoadResult::Loaded;
+}
+
+bool LoadDocumentOrReport(const std::string& name, TPtr<TFileTypeKelvo>& document) {
+    switch (LoadDocument(name, document)) {
+    case TLoadResult::NotFound:
+        std::cerr << NotFoundMessage(name) << "\n";
+        return false;
+    case TLoadResult::Invalid:
+        std::cerr << InvalidMessage(name) << "\n";
+        return false;
+    case TLoadResult::Loaded:
+        break;
+    }
+    return true;
 }
 
 } // namespace kelvo::ctl

@@ -16,5 +16,7 @@ std::string NotFoundMessage(const std::string& name);
 std::string InvalidMessage(const std::string& name);
 
 TLoadResult LoadDocument(const std::string& name, TPtr<TFileTypeKelvo>& document);
+// Loads name and tells standard error why it could not; true when loaded.
+bool LoadDocumentOrReport(const std::string& name, TPtr<TFileTypeKelvo>& document);
 
 } // namespace kelvo::ctl

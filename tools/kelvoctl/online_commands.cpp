@@ -187,16 +187,8 @@ int RunProgram(const std::vector<std::string>& args) {
     }
     const std::string& name = s.Parsed.Positional.front();
     TPtr<TFileTypeKelvo> document;
-    switch (LoadDocument(name, document)) {
-    case TLoadResult::NotFound:
-        std::cerr << NotFoundMessage(name) << "\n";
+    if (!LoadDocumentOrReport(name, document))
         return ExitFailure;
-    case TLoadResult::Invalid:
-        std::cerr << InvalidMessage(name) << "\n";
-        return ExitFailure;
-    case TLoadResult::Loaded:
-        break;
-    }
     TOnlineSession session(s.Connection, std::move(document));
     session.Prompt().Answer = answer == "yes"  ? TCtlPrompt::TAnswer::Yes
                               : answer == "no" ? TCtlPrompt::TAnswer::No

@@ -51,16 +51,8 @@ int Run(const std::vector<std::string>& args) {
             return result;
     } else {
         const std::string& name = parsed.Positional.front();
-        switch (LoadDocument(name, document)) {
-        case TLoadResult::NotFound:
-            std::cerr << NotFoundMessage(name) << "\n";
+        if (!LoadDocumentOrReport(name, document))
             return ExitFailure;
-        case TLoadResult::Invalid:
-            std::cerr << InvalidMessage(name) << "\n";
-            return ExitFailure;
-        case TLoadResult::Loaded:
-            break;
-        }
     }
 
     if (parsed.Has("--production"))

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <poll.h>
@@ -70,6 +71,10 @@ void WriteAll(int fd, const unsigned char* data, std::size_t count) {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::fputs(SimUsage(), stdout);
+        return 0;
+    }
     TSimOptions options;
     const std::string error = ParseSimOptions(argc, argv, options);
     if (!error.empty()) {

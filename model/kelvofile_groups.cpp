@@ -131,7 +131,7 @@ int TFileTypeKelvo::ExpandGroup(TEntryIterator countLine, TEntryIterator& last) 
         auto source = regionBegin;
         for (int i = 0; i < instanceSize; ++i, ++source) {
             TEntry copy(*source);
-            copy.Selected = 0;
+            copy.ClearRowState();
             copy.IndexI = n;
             copy.RefreshStamp = RefreshCycle - 1;
             Entries.insert(regionEnd, copy);
@@ -171,7 +171,7 @@ void TFileTypeKelvo::TidyEntries() {
         }
         if (it->Flags & flags::Separator) {
             TEntry separator(*it);
-            separator.Selected = 0;
+            separator.ClearRowState();
             separator.Blank();
             Entries.insert(it, separator);
         }

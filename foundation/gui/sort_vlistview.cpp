@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <unordered_set>
 
 namespace kelvo {
 
@@ -70,23 +69,13 @@ void TSortVListView::Refresh(std::int32_t newSortKey) {
 
     int count = GetRowCount();
     const bool rebuild = count < 0 || static_cast<std::size_t>(count) != FRows.size();
-    const bool enter = FControl && (rebuild || newSortKey != FSortKey ||
-                                    FControl->ItemCount() != count || count == 0);
 
-    // The selection is taken by identity before the rows are replaced, while the
-    // control's row numbers still refer to the old rows. Old entries may already
-    // be gone, so they are only compared, never touched.
-    std::unordered_set<const TVlistViewEntry*> selected;
-    const TVlistViewEntry* focused = nullptr;
-    if (enter) {
-        const int shown = std::min<int>(FControl->ItemCount(), static_cast<int>(FRows.size()));
-        for (int row : FControl->SelectedRows())
-            if (row >= 0 && row < shown)
-                selected.insert(FRows[static_cast<std::size_t>(row)]);
-        const int focusRow = FControl->FocusRow();
-        if (focusRow >= 0 && focusRow < shown)
-            focused = FRows[static_cast<std::size_t>(focusRow)];
-    }
+    // Rows that are only re-ordered are still valid: the control's latest
+    // selection is taken straight into their entries. Rows to be rebuilt may
+    // point at entries that are gone; their selection is already in the live
+    // entries, reported by the control as it changed.
+    if (FControl && !rebuild && newSortKey != FSortKey && FControl->ItemCount() == count)
+        ParkSelection();
 
     if (rebuild) {
         const std::int32_t before = FRowCount;
@@ -108,31 +97,71 @@ void TSortVListView::Refresh(std::int32_t newSortKey) {
     if (!changed && newSortKey == FSortKey)
         return;
 
-    FControl->BeginUpdate();
-    if (changed)
-        FControl->SetItemCount(count);
-    for (TVlistViewEntry* e : FRows)
-        e->Selected = selected.count(e) ? 1 : 0;
-    ReorderRows(newSortKey);
     std::vector<int> rows;
-    int focusRow = -1;
-    for (std::size_t i = 0; i < FRows.size(); ++i) {
-        if (FRows[i]->Selected)
-            rows.push_back(static_cast<int>(i));
-        if (FRows[i] == focused)
-            focusRow = static_cast<int>(i);
-    }
-    FControl->SetSelection(rows, focusRow);
-    if (!changed)
-        FControl->RowsChanged();
-    FControl->EndUpdate();
+    {
+        struct TRefreshing {
+            explicit TRefreshing(bool& flag) : Flag(flag), Was(flag) { Flag = true; }
+            ~TRefreshing() { Flag = Was; }
+            bool& Flag;
+            const bool Was;
+        } refreshing(FRefreshing);
 
-    if (!rows.empty())
-        FControl->EnsureVisible(rows.front());
-    else if (count > 0)
-        FControl->SetSelection({0}, -1);
+        FControl->BeginUpdate();
+        if (changed)
+            FControl->SetItemCount(count);
+        ReorderRows(newSortKey);
+        rows = RestoreSelection();
+        if (!changed)
+            FControl->RowsChanged();
+        FControl->EndUpdate();
+
+        if (!rows.empty()) {
+            FControl->EnsureVisible(rows.front());
+        } else if (count > 0) {
+            FControl->SetSelection({0}, TVlistControl::KeepFocus);
+            FRows.front()->Selected = 1;
+        }
+    }
     const std::vector<int> now = FControl->SelectedRows();
     FControl->NotifyChange(now.empty() ? -1 : now.front());
+}
+
+void TSortVListView::SelectionChanged() {
+    if (!FControl || FRefreshing || FRowCount == StaleRows)
+        return;
+    ParkSelection();
+}
+
+void TSortVListView::ParkSelection() {
+    const std::size_t shown =
+        std::min(static_cast<std::size_t>(std::max(FControl->ItemCount(), 0)), FRows.size());
+    for (std::size_t i = 0; i < shown; ++i)
+        FRows[i]->ClearRowState();
+    for (int row : FControl->SelectedRows())
+        if (row >= 0 && static_cast<std::size_t>(row) < shown)
+            FRows[static_cast<std::size_t>(row)]->Selected = 1;
+    const int focus = FControl->FocusRow();
+    if (focus >= 0 && static_cast<std::size_t>(focus) < shown)
+        FRows[static_cast<std::size_t>(focus)]->Focused = 1;
+}
+
+std::vector<int> TSortVListView::RestoreSelection() {
+    std::vector<int> rows;
+    int focusRow = TVlistControl::NoFocus;
+    for (std::size_t i = 0; i < FRows.size(); ++i) {
+        TVlistViewEntry& entry = *FRows[i];
+        if (entry.Selected)
+            rows.push_back(static_cast<int>(i));
+        // Only one row can hold the focus; a copied entry gives up its claim.
+        if (entry.Focused) {
+            if (focusRow < 0)
+                focusRow = static_cast<int>(i);
+            else
+                entry.Focused = 0;
+        }
+    }
+    FControl->SetSelection(rows, focusRow);
+    return rows;
 }
 
 void TSortVListView::RebuildRows() {
@@ -150,6 +179,8 @@ void TSortVListView::RebuildRows() {
             break;
         if (e->IsVisible())
             ++visible;
+        else
+            e->ClearRowState();
     }
     FRows.reserve(static_cast<std::size_t>(visible));
     FData->Begin(it);

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <string_view>
+#include <vector>
 
 namespace kelvo {
 
@@ -47,6 +48,12 @@ public:
     // row count nor the key changes.
     void Refresh(std::int32_t newSortKey);
 
+    // The control's selection or focus changed: the entries of the rows take
+    // it over, so that it survives re-ordering and rebuilding. Ignored while
+    // the rows are stale (their entries may be gone) and while the list itself
+    // sets the control's selection.
+    void SelectionChanged();
+
     // The entry of a row, null outside the rows.
     TVlistViewEntry* GetItem(int row) const;
     int GetRowCount() const;
@@ -67,6 +74,13 @@ protected:
     TVlistControl* Control() const { return FControl; }
 
 private:
+    // Copies the control's selection and focus into the entries of the rows
+    // the control shows; the rows must be valid.
+    void ParkSelection();
+    // Selects the rows whose entries are selected and gives the focus to the
+    // first focused one; returns the selected rows.
+    std::vector<int> RestoreSelection();
+    // Rebuilds the rows; entries that are not shown lose their selection.
     void RebuildRows();
     // Re-orders the rows for the new key: reversal when only the direction
     // changes, a stable sort otherwise.
@@ -78,6 +92,9 @@ private:
     TVlistViewData* FData = nullptr;
     std::int32_t FRowCount = AllEntries;
     TSortedVlvEntries FRows;
+    // Set while Refresh changes the control: what the control reports then is
+    // the list's own doing, partly on rows that no longer exist.
+    bool FRefreshing = false;
 };
 
 } // namespace kelvo

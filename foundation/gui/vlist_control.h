@@ -6,8 +6,15 @@
 
 namespace kelvo {
 
+// A control reports every change of its selection or focus (made by the user
+// or by anyone else) to the list through TSortVListView::SelectionChanged, so
+// that the list's entries always know whether they are selected.
 class TVlistControl {
 public:
+    // SetSelection's focusRow: leave the focus as it is, or take it away.
+    static constexpr int KeepFocus = -1;
+    static constexpr int NoFocus = -2;
+
     virtual ~TVlistControl() = default;
 
     virtual int ItemCount() const = 0;
@@ -19,7 +26,7 @@ public:
     virtual std::vector<int> SelectedRows() const = 0;
     // The row with the keyboard focus, -1 for none.
     virtual int FocusRow() const = 0;
-    // Replaces the selection; focusRow -1 leaves the focus where it is.
+    // Replaces the selection; focusRow is a row, KeepFocus or NoFocus.
     virtual void SetSelection(const std::vector<int>& rows, int focusRow) = 0;
     // The texts behind the existing rows changed: repaint them.
     virtual void RowsChanged() = 0;

@@ -29,8 +29,19 @@ public:
         return 0;
     }
 
-    // The row's selection, parked here while the rows are re-ordered.
+    // The row's selection and keyboard focus live in the entry, not in the
+    // control's row numbers: row numbers change meaning whenever the rows are
+    // re-ordered or rebuilt, while the entry keeps its state as long as it
+    // lives. A copy carries the state along; whoever copies an entry into a
+    // second row clears it there (ClearRowState), so that one selected line
+    // does not come back as two.
     unsigned char Selected = 0;
+    unsigned char Focused = 0;
+
+    void ClearRowState() {
+        Selected = 0;
+        Focused = 0;
+    }
 };
 
 // Iterates the entries of a data source; created on the heap for the caller.

@@ -112,6 +112,8 @@ struct TVlistView::TImpl : public TVlistControl {
         selection->select(wanted, QItemSelectionModel::ClearAndSelect);
         if (focusRow >= 0)
             selection->setCurrentIndex(Model.index(focusRow, 0), QItemSelectionModel::NoUpdate);
+        else if (focusRow == NoFocus)
+            selection->clearCurrentIndex();
     }
     void RowsChanged() override { Model.AllRowsChanged(); }
     void EnsureVisible(int row) override {
@@ -129,6 +131,8 @@ struct TVlistView::TImpl : public TVlistControl {
     QPointer<QTreeView> Control;
     TSavedControl Saved;
     QMetaObject::Connection HeaderClicks;
+    QMetaObject::Connection SelectionWatch;
+    QMetaObject::Connection FocusWatch;
     std::vector<TVlistViewColumn> Columns;
     TTextDecoder Decoder;
     TChangeHandler ChangeHandler;
@@ -163,6 +167,8 @@ void TVlistView::Bind(QTreeView* control) {
 
 void TVlistView::Detach() {
     if (Control()) {
+        QObject::disconnect(Impl->SelectionWatch);
+        QObject::disconnect(Impl->FocusWatch);
         Impl->Model.SetItemCount(0);
         if (QTreeView* old = Impl->Control) {
             QObject::disconnect(Impl->HeaderClicks);
@@ -211,6 +217,15 @@ void TVlistView::Attach(QTreeView* control) {
         Impl->HeaderClicks =
             QObject::connect(control->header(), &QHeaderView::sectionClicked, &Impl->Model,
                              [this](int section) { ColumnClicked(section); });
+        // Clicks, keys and the owner's own selecting all end up here, while the
+        // rows still mean the entries they showed.
+        if (QItemSelectionModel* selection = control->selectionModel()) {
+            Impl->SelectionWatch =
+                QObject::connect(selection, &QItemSelectionModel::selectionChanged, &Impl->Model,
+                                 [this] { SelectionChanged(); });
+            Impl->FocusWatch = QObject::connect(selection, &QItemSelectionModel::currentChanged,
+                                                &Impl->Model, [this] { SelectionChanged(); });
+        }
         SetControl(Impl.get());
     }
 }

@@ -27,9 +27,18 @@ public:
         Selected = rows;
         if (focusRow >= 0)
             Focus = focusRow;
+        else if (focusRow == NoFocus)
+            Focus = -1;
         ++SelectionWrites;
     }
     void RowsChanged() override { ++Repaints; }
+    // What a user's click does: the control changes and tells the list.
+    void Select(std::vector<int> rows, int focus) {
+        Selected = std::move(rows);
+        Focus = focus;
+        if (Owner)
+            Owner->SelectionChanged();
+    }
     void EnsureVisible(int row) override { Visible = row; }
     void NotifyChange(int row) override { Notified.push_back(row); }
 
@@ -41,11 +50,16 @@ public:
     int Repaints = 0;
     int Visible = -1;
     std::vector<int> Notified;
+    TSortVListView* Owner = nullptr;
 };
 
 class TTestList : public TSortVListView {
 public:
     using TSortVListView::SetControl;
+    void Show(TFakeControl& control) {
+        SetControl(&control);
+        control.Owner = this;
+    }
 };
 
 // Keys of the rows in display order.
@@ -143,11 +157,10 @@ TEST(SortVListView, RebuildDropsHiddenEntriesAndKeepsTheSelectedOnes) {
         data.Add(i, {std::to_string(i)});
     TTestList list;
     TFakeControl control;
-    list.SetControl(&control);
+    list.Show(control);
     list.SetData(&data);
     ASSERT_EQ(control.Count, 6);
-    control.Selected = {3, 4};
-    control.Focus = 4;
+    control.Select({3, 4}, 4);
 
     // Hiding rows above the selection moves the selected entries up; the
     // selection must stay with them, not with the row numbers.
@@ -190,6 +203,84 @@ TEST(SortVListView, RebuildWithoutSelectionSelectsTheFirstRow) {
     list.Invalidate();
     EXPECT_EQ(control.Count, 2);
     EXPECT_EQ(control.Selected, (std::vector<int>{0}));
+}
+
+TEST(SortVListView, EntriesRemadeAtTheSameAddressesCarryNoSelection) {
+    TTestData data;
+    for (int i = 0; i < 4; ++i)
+        data.Add(i, {std::to_string(i)});
+    TTestList list;
+    TFakeControl control;
+    list.Show(control);
+    list.SetData(&data);
+    control.Select({1, 3}, 3);
+
+    // The entry that held the selection stays; the others are destroyed and
+    // made anew in their old storage, so their addresses are those of the
+    // rows that were selected or focused.
+    const TVlistViewEntry* kept = data.Entries[1].get();
+    data.Renew(3, 3, {"3"});
+    data.Renew(0, 0, {"0"});
+    ASSERT_EQ(data.Entries[3].get(), list.GetItem(3));
+    list.SetRowsStale();
+    list.Invalidate();
+    EXPECT_EQ(control.Selected, (std::vector<int>{1}));
+    EXPECT_EQ(list.GetItem(1), kept);
+    EXPECT_EQ(control.Focus, -1) << "the focused entry is gone";
+
+    // Every entry remade: nothing of the old selection is left, the first row
+    // is selected as after loading.
+    control.Select({2}, 2);
+    for (int i = 0; i < 4; ++i)
+        data.Renew(i, i, {std::to_string(i)});
+    list.SetRowsStale();
+    list.Invalidate();
+    EXPECT_EQ(control.Selected, (std::vector<int>{0}));
+    EXPECT_EQ(control.Focus, -1);
+
+    // The default selection is the entry's own: it survives the next rebuild
+    // that hides nothing above it.
+    data.Entries[3]->Visible = false;
+    list.SetRowsStale();
+    list.Invalidate();
+    EXPECT_EQ(control.Selected, (std::vector<int>{0}));
+}
+
+TEST(SortVListView, HiddenEntriesAndCopiesDoNotBringTheSelectionBack) {
+    TTestData data;
+    for (int i = 0; i < 4; ++i)
+        data.Add(i, {std::to_string(i)});
+    TTestList list;
+    TFakeControl control;
+    list.Show(control);
+    list.SetData(&data);
+    control.Select({1, 2}, 2);
+
+    // A selected row that is hidden is no longer selected when it shows again.
+    data.Entries[2]->Visible = false;
+    list.SetRowsStale();
+    list.Invalidate();
+    EXPECT_EQ(control.Selected, (std::vector<int>{1}));
+    data.Entries[2]->Visible = true;
+    list.SetRowsStale();
+    list.Invalidate();
+    EXPECT_EQ(control.Selected, (std::vector<int>{1}));
+    EXPECT_EQ(control.Focus, -1);
+
+    // A whole copy carries the state along; more than one row claiming the
+    // focus gives it to the first, and a copy whose state was cleared is a
+    // plain new row.
+    control.Select({1}, 1);
+    TTestEntry twin(*data.Entries[1]);
+    TTestEntry plain(*data.Entries[1]);
+    plain.ClearRowState();
+    data.Entries.push_back(std::make_unique<TTestEntry>(twin));
+    data.Entries.push_back(std::make_unique<TTestEntry>(plain));
+    list.SetRowsStale();
+    list.Invalidate();
+    ASSERT_EQ(Keys(list), (std::vector<int>{0, 1, 1, 1, 2, 3}));
+    EXPECT_EQ(control.Selected, (std::vector<int>{1, 2}));
+    EXPECT_EQ(control.Focus, 1);
 }
 
 TEST(SortVListView, UnchangedCountAndKeyLeaveTheControlAlone) {

@@ -4,6 +4,7 @@
 #include "foundation/gui/vlist_entry.h"
 
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -73,6 +74,13 @@ public:
         return *Entries.back();
     }
     int Size() const { return static_cast<int>(Entries.size()); }
+    // Destroys entry i and makes a fresh one in the very same storage, as an
+    // allocator may do when a document replaces its entries.
+    TTestEntry& Renew(int i, int key, std::vector<std::string> texts) {
+        TTestEntry* at = Entries[static_cast<std::size_t>(i)].get();
+        at->~TTestEntry();
+        return *new (at) TTestEntry(key, std::move(texts));
+    }
 
     std::vector<std::unique_ptr<TTestEntry>> Entries;
     // A source whose count promises more than it yields, when not negative.

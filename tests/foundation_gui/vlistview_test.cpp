@@ -156,6 +156,45 @@ TEST_F(VlistView, SelectionInTheViewSurvivesSortAndRebuild) {
     EXPECT_EQ(Cell(2, 0), "2");
 }
 
+TEST_F(VlistView, RebuildsFollowWhatTheUserSelectedNotTheOldAddresses) {
+    for (int key : {1, 2, 3, 4, 5})
+        Data.Add(key, {std::to_string(key), "v"});
+    List.Bind(&View);
+    List.SetData(&Data);
+    const QAbstractItemModel* m = View.model();
+    // As a click does: current row and selection move together.
+    View.selectionModel()->setCurrentIndex(m->index(3, 0), QItemSelectionModel::ClearAndSelect |
+                                                               QItemSelectionModel::Rows);
+
+    // Rows above the selection disappear: the selection and the focus stay
+    // with the entry, which moved up.
+    Data.Entries[0]->Visible = false;
+    List.SetRowsStale();
+    List.Invalidate();
+    EXPECT_EQ(SelectedKeys(), (std::vector<int>{4}));
+    EXPECT_EQ(View.currentIndex().row(), 2);
+
+    // Typing selects through the same control; entries remade in their old
+    // storage are new rows, however their addresses look.
+    EXPECT_EQ(List.KeyboardSearch("5"), 3);
+    for (int i = 0; i < 5; ++i)
+        Data.Renew(i, 10 + i, {std::to_string(10 + i), "w"});
+    List.SetRowsStale();
+    List.Invalidate();
+    EXPECT_EQ(SelectedKeys(), (std::vector<int>{10}));
+    EXPECT_FALSE(View.currentIndex().isValid());
+
+    // A control bound again shows the selection its entries kept.
+    View.selectionModel()->setCurrentIndex(m->index(2, 0), QItemSelectionModel::ClearAndSelect |
+                                                               QItemSelectionModel::Rows);
+    QTreeView other;
+    List.Bind(&other);
+    ASSERT_TRUE(other.selectionModel());
+    ASSERT_EQ(other.selectionModel()->selectedRows().size(), 1);
+    EXPECT_EQ(other.selectionModel()->selectedRows().front().row(), 2);
+    EXPECT_EQ(other.currentIndex().row(), 2);
+}
+
 TEST_F(VlistView, TypedLettersFindTheNextMatchingRow) {
     Data.Add(1, {"apple", ""});
     Data.Add(2, {"Banana", ""});

@@ -133,6 +133,17 @@ TEST(KelvoRows, RowsKeepTheDocumentOrderAndTheSelectionThroughChanges) {
     int row = -1;
     EXPECT_EQ(doc.GetSelectedEntry(row), selected);
     EXPECT_EQ(row, 3);
+
+    // More instances copy the selected member line; the copies are new lines
+    // and come up unselected.
+    control.SetSelection({2}, 2);
+    doc.List().SelectionChanged();
+    const TEntry* member = doc.GetEntry(2);
+    count.Value->SetLong(3);
+    doc.ExpandGroupOf(count);
+    ASSERT_EQ(control.Count, 6);
+    EXPECT_EQ(control.Selection, std::vector<int>{2});
+    EXPECT_EQ(doc.GetEntry(2), member);
 }
 
 // A control that must not be reached any more: the window that owned it is

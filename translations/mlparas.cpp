@@ -14,9 +14,6 @@ namespace kelvo {
 
 namespace {
 
-// A line of up to 120 characters plus CR LF fits, with one byte to spare for
-// the buffer's end guard.
-constexpr int LineBufferCapacity = 123;
 constexpr const char* TranslationFilePattern = "*.l*";
 
 } // namespace

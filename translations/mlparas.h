@@ -9,6 +9,10 @@
 
 namespace kelvo {
 
+// The line buffer of a translation file: a line of up to 120 characters plus
+// CR LF fits, with one byte to spare for the buffer's end guard.
+inline constexpr int LineBufferCapacity = 123;
+
 using TMlparaDlist = Dynalist<TMlpara>;
 
 class TMlparas {

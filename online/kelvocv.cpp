@@ -2,7 +2,6 @@
 
 #include "foundation/exception.h"
 #include "foundation/mediastm.h"
-#include "online/conversion_hook.h"
 
 #include <iterator>
 
@@ -143,10 +142,6 @@ int Convert(TFileTypeKelvo& document, int row) {
     } catch (...) {
         return conversion::ErrorRaised;
     }
-}
-
-void InstallKelvoConversion() {
-    SetOldDataConversion({FindConversion, Convert});
 }
 
 } // namespace kelvo

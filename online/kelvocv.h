@@ -34,8 +34,6 @@ int FindConversion(TFileTypeKelvo& document);
 // (-1 no such row, -3 the routine failed, -10 a copied old line is missing
 // or blank, -11 its target is, -100 an error was raised on the way).
 int Convert(TFileTypeKelvo& document, int row);
-// Makes the go-online dialogue use this table.
-void InstallKelvoConversion();
 
 // The value of the key's old line; raises kelvo::Exception("OldValueLong")
 // when that line or its value is missing.

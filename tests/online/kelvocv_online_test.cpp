@@ -23,7 +23,7 @@ const TFamilyProgram& Program(const std::string& name) {
 
 class KelvocvOnlineTest : public OnlineFixture {
 protected:
-    KelvocvOnlineTest() { InstallKelvoConversion(); }
+    KelvocvOnlineTest() { SetOldDataConversion({FindConversion, Convert}); }
     ~KelvocvOnlineTest() override { SetOldDataConversion({}); }
 
     // The device runs newProgram; the document holds the shipped file of

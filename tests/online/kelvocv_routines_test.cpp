@@ -30,7 +30,7 @@ TEST(KelvocvFind, CodesForMissingDataAndUnknownPrograms) {
     const TOldDataConversion before = SetOldDataConversion({});
     doc.Entries.Clear();
     EXPECT_EQ(FindOldDataConversion(doc), conversion::NoMatchingRow);
-    InstallKelvoConversion();
+    SetOldDataConversion({FindConversion, Convert});
     EXPECT_EQ(FindOldDataConversion(doc), conversion::NoNewData);
     SetOldDataConversion(before);
 }

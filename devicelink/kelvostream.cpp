@@ -149,6 +149,7 @@ int TKelvoStream::Exchange() {
             const int total = FSendLength + FExpected;
             enum { Echo, Header, Rest } phase = Echo;
             int wanted = FSendLength + 1;
+            bool lastLook = false;
             while (received < total) {
                 // A header may announce more data than a frame can hold: never
                 // read past the expected total (nor the buffer behind it).
@@ -158,10 +159,19 @@ int TKelvoStream::Exchange() {
                 if (n <= 0) {
                     // Without a readable clock no deadline could ever pass.
                     const std::int64_t now = FClock.Elapsed(false);
-                    if (now < 0 || now > overallDeadline || now > readDeadline)
+                    if (now < 0)
                         break;
+                    if (now > overallDeadline || now > readDeadline) {
+                        // This side may have been kept from running after the
+                        // empty read while the device answered in time: look
+                        // once more before giving up.
+                        if (lastLook)
+                            break;
+                        lastLook = true;
+                    }
                     continue;
                 }
+                lastLook = false;
                 readDeadline += gap;
                 received += static_cast<int>(n);
                 if (received < wanted)

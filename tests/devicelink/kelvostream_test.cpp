@@ -98,6 +98,21 @@ TEST_F(StreamTest, LateAnswerToAFailedExchangeIsDiscarded) {
     EXPECT_EQ(Records().back().Echo, TBytes{READY});
 }
 
+TEST_F(StreamTest, AnswerThatCameWhileThisSideWasHeldUpIsTaken) {
+    // The device answers in time, but this side only gets to look again long
+    // after every deadline: what has come in by then is still the answer.
+    L->AnswerWhileAway = true;
+    L->ReplyCode(READY);
+    EXPECT_EQ(S.SendCode(READY, 1), 0);
+    EXPECT_EQ(S.ComResult(), 0);
+    EXPECT_EQ(Records().back().Reply, TBytes{READY});
+
+    // A device that stays silent still fails the exchange.
+    L->Silence();
+    EXPECT_EQ(S.SendCode(READY, 1), -1);
+    EXPECT_EQ(S.ComResult(), -15);
+}
+
 struct TBadFrame {
     const char* Name;
     TBytes Reply;

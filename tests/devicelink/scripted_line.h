@@ -6,9 +6,11 @@
 #include "devicelink/crc24.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <thread>
 #include <vector>
 
 namespace kelvo::test {
@@ -49,6 +51,11 @@ struct TScriptedLineState {
     bool FailConfigure = false;
     bool FailWrite = false;
     int Opened = 0;
+    // The next answer (echo included) comes in while the PC side, having just
+    // found nothing to read, is kept from running for AwayTime.
+    bool AnswerWhileAway = false;
+    TBytes Away;
+    std::chrono::milliseconds AwayTime{20};
 
     void Reply(TBytes bytes) { Replies.push_back({std::move(bytes)}); }
     void ReplyCode(unsigned char code) { Reply({code}); }
@@ -78,6 +85,12 @@ public:
     bool SetRts(bool) override { return true; }
     bool SetDtr(bool) override { return true; }
     long Read(unsigned char* buffer, std::size_t count) override {
+        if (S->Pending.empty() && !S->Away.empty()) {
+            S->Pending = std::move(S->Away);
+            S->Away.clear();
+            std::this_thread::sleep_for(S->AwayTime);
+            return 0;
+        }
         const std::size_t n = std::min(count, S->Pending.size());
         std::copy_n(S->Pending.begin(), n, buffer);
         S->Pending.erase(S->Pending.begin(), S->Pending.begin() + static_cast<long>(n));
@@ -92,13 +105,15 @@ public:
             r = std::move(S->Replies.front());
             S->Replies.pop_front();
         }
+        TBytes& in = S->AnswerWhileAway ? S->Away : S->Pending;
+        S->AnswerWhileAway = false;
         if (r.Echo) {
-            S->Pending.insert(S->Pending.end(), buffer, buffer + count);
+            in.insert(in.end(), buffer, buffer + count);
             if (r.CorruptEcho)
-                S->Pending[S->Pending.size() - 1] ^= 0x01;
+                in[in.size() - 1] ^= 0x01;
         }
         if (r.Echo || !r.Bytes.empty())
-            S->Pending.insert(S->Pending.end(), r.Bytes.begin(), r.Bytes.end());
+            in.insert(in.end(), r.Bytes.begin(), r.Bytes.end());
         return static_cast<long>(count);
     }
 

@@ -1,55 +1,25 @@
 // kelvoctl's online commands end to end: the program against kelvo-sim on a
 // pseudo-terminal, as a user would run them.
+#include "support/sim_process.h"
+
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <unistd.h>
-#include <vector>
 
 namespace {
 
-// kelvo-sim serving its demonstration device in a temporary folder.
-class TSim {
-public:
-    TSim() {
-        char dir[] = "/tmp/kelvoctl-test-XXXXXX";
-        if (!mkdtemp(dir))
-            return;
-        Dir = dir;
-        Link = Dir + "/link";
-        int out[2];
-        if (pipe(out) != 0)
-            return;
-        Pid = fork();
-        if (Pid == 0) {
-            dup2(out[1], STDOUT_FILENO);
-            close(out[0]);
-            close(out[1]);
-            execl(KELVO_SIM_PATH, KELVO_SIM_PATH, "--link", Link.c_str(), nullptr);
-            _exit(127);
-        }
-        close(out[1]);
-        Output = fdopen(out[0], "r");
-        char line[512] = {};
-        if (Output && std::fgets(line, sizeof line, Output))
-            Ready = line;
-    }
-    ~TSim() {
-        if (Pid > 0) {
-            kill(Pid, SIGTERM);
-            waitpid(Pid, nullptr, 0);
-        }
-        if (Output)
-            std::fclose(Output);
-        if (!Dir.empty())
-            std::system(("rm -rf '" + Dir + "'").c_str());
-    }
+using kelvo::test::TSimProcess;
+
+// kelvo-sim serving its demonstration device in a temporary folder, and
+// kelvoctl run against it.
+class KelvoctlOnline : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(Sim.Start()) << Sim.Ready << Sim.ErrorOutput(); }
 
     struct TRun {
         int Exit = -1;
@@ -80,10 +50,10 @@ public:
         return false;
     }
     TRun CtlOnce(const std::string& command, const std::string& args) const {
-        const std::string out = Dir + "/out.txt";
-        const std::string err = Dir + "/err.txt";
-        const std::string line = std::string(KELVOCTL_PATH) + " " + command + " --device '" + Link +
-                                 "' " + args + " >'" + out + "' 2>'" + err + "'";
+        const std::string out = Sim.Path("out.txt");
+        const std::string err = Sim.Path("err.txt");
+        const std::string line = std::string(KELVOCTL_PATH) + " " + command + " --device '" +
+                                 Sim.Link + "' " + args + " >'" + out + "' 2>'" + err + "'";
         TRun run;
         const int status = std::system(line.c_str());
         run.Exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -98,9 +68,7 @@ public:
         return s.str();
     }
 
-    std::string Dir, Link, Ready;
-    pid_t Pid = -1;
-    FILE* Output = nullptr;
+    TSimProcess Sim{KELVO_SIM_PATH};
 };
 
 bool Exists(const std::string& path) {
@@ -108,38 +76,34 @@ bool Exists(const std::string& path) {
     return stat(path.c_str(), &st) == 0;
 }
 
-TEST(KelvoctlOnline, DownloadSavesTheDialogThroughTheSafeWritePath) {
-    TSim sim;
-    ASSERT_FALSE(sim.Ready.empty());
-    const std::string file = sim.Dir + "/device.dat";
-    const std::string log = sim.Dir + "/log.txt";
-    auto run = sim.Ctl("download", "-o '" + file + "' --log '" + log + "'");
+TEST_F(KelvoctlOnline, DownloadSavesTheDialogThroughTheSafeWritePath) {
+    const std::string file = Sim.Dir + "/device.dat";
+    const std::string log = Sim.Dir + "/log.txt";
+    auto run = Ctl("download", "-o '" + file + "' --log '" + log + "'");
     ASSERT_EQ(run.Exit, 0) << run.Err;
     EXPECT_NE(run.Err.find("Go Online: Download of KELVO dialog successful!"), std::string::npos);
-    EXPECT_GT(TSim::Read(file).size(), 500u);
-    EXPECT_FALSE(TSim::Read(log).empty());
-    EXPECT_FALSE(Exists(sim.Dir + "/device.~dat"));
+    EXPECT_GT(Read(file).size(), 500u);
+    EXPECT_FALSE(Read(log).empty());
+    EXPECT_FALSE(Exists(Sim.Dir + "/device.~dat"));
 
-    run = sim.Ctl("download", "-o '" + file + "'");
+    run = Ctl("download", "-o '" + file + "'");
     ASSERT_EQ(run.Exit, 0) << run.Err;
-    EXPECT_TRUE(Exists(sim.Dir + "/device.~dat")) << "the replaced file is kept";
+    EXPECT_TRUE(Exists(Sim.Dir + "/device.~dat")) << "the replaced file is kept";
 
     // The file shows as the device does.
-    const auto fromDevice = sim.Ctl("show", "");
+    const auto fromDevice = Ctl("show", "");
     ASSERT_EQ(fromDevice.Exit, 0) << fromDevice.Err;
     EXPECT_NE(fromDevice.Out.find("Programmname"), std::string::npos);
     EXPECT_NE(fromDevice.Out.find("KT200 V2.14"), std::string::npos);
 }
 
-TEST(KelvoctlOnline, SetGetAndProgramRoundTrip) {
-    TSim sim;
-    ASSERT_FALSE(sim.Ready.empty());
-    const std::string saved = sim.Dir + "/before.dat";
-    ASSERT_EQ(sim.Ctl("download", "-o '" + saved + "'").Exit, 0);
+TEST_F(KelvoctlOnline, SetGetAndProgramRoundTrip) {
+    const std::string saved = Sim.Dir + "/before.dat";
+    ASSERT_EQ(Ctl("download", "-o '" + saved + "'").Exit, 0);
 
     // Every editable kind: Long, Double, Choice by text and by number, Text,
     // and a member of a repeated group.
-    auto run = sim.Ctl("set", "0x25=750 0x23=-12.5 0x14=Kelvin 0x22=2 0x12=TT-202 0x63:1=1");
+    auto run = Ctl("set", "0x25=750 0x23=-12.5 0x14=Kelvin 0x22=2 0x12=TT-202 0x63:1=1");
     ASSERT_EQ(run.Exit, 0) << run.Err;
     EXPECT_EQ(run.Out, "Filter time [ms] = 750\n"
                        "Range start = -12.5\n"
@@ -147,55 +111,51 @@ TEST(KelvoctlOnline, SetGetAndProgramRoundTrip) {
                        "Sensor type = Thermocouple K\n"
                        "Device tag = TT-202\n"
                        "Source = Channel 2\n");
-    run = sim.Ctl("get", "37 0x63:1 0x63:0");
+    run = Ctl("get", "37 0x63:1 0x63:0");
     ASSERT_EQ(run.Exit, 0) << run.Err;
     EXPECT_EQ(run.Out, "Filter time [ms] = 750\nSource = Channel 2\nSource = Channel 1\n");
 
     // The saved file differs now; declining keeps the device as it is.
-    run = sim.Ctl("program", "'" + saved + "' --answer no");
+    run = Ctl("program", "'" + saved + "' --answer no");
     EXPECT_EQ(run.Exit, 3) << run.Err;
     EXPECT_NE(run.Err.find("New values are different! Reprogram device?"), std::string::npos);
-    run = sim.Ctl("program", "'" + saved + "'");
+    run = Ctl("program", "'" + saved + "'");
     EXPECT_EQ(run.Exit, 3) << "Cancel is the default answer";
     EXPECT_NE(run.Err.find("Go Online: Restored old data."), std::string::npos);
 
-    run = sim.Ctl("program", "'" + saved + "' --answer yes");
+    run = Ctl("program", "'" + saved + "' --answer yes");
     EXPECT_EQ(run.Exit, 0) << run.Err;
     EXPECT_NE(run.Err.find("Go Online: Reprogramming successful!"), std::string::npos);
-    run = sim.Ctl("get", "0x25 0x14 0x12");
+    run = Ctl("get", "0x25 0x14 0x12");
     EXPECT_EQ(run.Out, "Filter time [ms] = 500\nTemperature unit = Celsius\nDevice tag = TT-101\n");
-    EXPECT_EQ(sim.Ctl("program", "'" + saved + "'").Exit, 0) << "equal values need nothing";
+    EXPECT_EQ(Ctl("program", "'" + saved + "'").Exit, 0) << "equal values need nothing";
 }
 
-TEST(KelvoctlOnline, DeviceRequestsAndFailures) {
-    TSim sim;
-    ASSERT_FALSE(sim.Ready.empty());
-    ASSERT_EQ(sim.Ctl("set", "0x25=640 --program").Exit, 0);
-    ASSERT_EQ(sim.Ctl("set", "0x25=320").Exit, 0);
-    auto run = sim.Ctl("reset-device", "");
+TEST_F(KelvoctlOnline, DeviceRequestsAndFailures) {
+    ASSERT_EQ(Ctl("set", "0x25=640 --program").Exit, 0);
+    ASSERT_EQ(Ctl("set", "0x25=320").Exit, 0);
+    auto run = Ctl("reset-device", "");
     EXPECT_EQ(run.Exit, 0);
     EXPECT_NE(run.Err.find("Reset KELVO Device: Success!"), std::string::npos);
-    EXPECT_EQ(sim.Ctl("get", "0x25").Out, "Filter time [ms] = 640\n");
-    run = sim.Ctl("program-device", "");
+    EXPECT_EQ(Ctl("get", "0x25").Out, "Filter time [ms] = 640\n");
+    run = Ctl("program-device", "");
     EXPECT_EQ(run.Exit, 0);
     EXPECT_NE(run.Err.find("Program KELVO Device: Success!"), std::string::npos);
 
-    run = sim.Ctl("set", "0x25=1 0x21=5");
+    run = Ctl("set", "0x25=1 0x21=5");
     EXPECT_EQ(run.Exit, 2);
     EXPECT_NE(run.Err.find("line 0x21"), std::string::npos);
-    EXPECT_EQ(sim.Ctl("get", "0x25 0x99").Exit, 2);
-    EXPECT_EQ(sim.Ctl("set", "0x14=Rankine").Exit, 2);
+    EXPECT_EQ(Ctl("get", "0x25 0x99").Exit, 2);
+    EXPECT_EQ(Ctl("set", "0x14=Rankine").Exit, 2);
 
-    EXPECT_EQ(sim.Ctl("get", "zz").Exit, 64);
-    EXPECT_EQ(sim.Ctl("download", "").Exit, 64) << "-o is required";
-    EXPECT_EQ(sim.Ctl("program", "x.dat --answer maybe").Exit, 64);
-    EXPECT_EQ(sim.Ctl("get", "0x25 --baud 9600").Exit, 64);
-    EXPECT_EQ(sim.Ctl("get", "0x25 --port 3").Exit, 64) << "a device and a port";
+    EXPECT_EQ(Ctl("get", "zz").Exit, 64);
+    EXPECT_EQ(Ctl("download", "").Exit, 64) << "-o is required";
+    EXPECT_EQ(Ctl("program", "x.dat --answer maybe").Exit, 64);
+    EXPECT_EQ(Ctl("get", "0x25 --baud 9600").Exit, 64);
+    EXPECT_EQ(Ctl("get", "0x25 --port 3").Exit, 64) << "a device and a port";
 }
 
-TEST(KelvoctlOnline, MissingDeviceFailsTheGoOnline) {
-    TSim sim;
-    ASSERT_FALSE(sim.Ready.empty());
+TEST_F(KelvoctlOnline, MissingDeviceFailsTheGoOnline) {
     const std::string line =
         std::string(KELVOCTL_PATH) + " get --device /nonexistent/tty 0x25 2>/dev/null >/dev/null";
     const int status = std::system(line.c_str());

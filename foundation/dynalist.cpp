@@ -20,7 +20,9 @@ DynalistImp::DynalistImp() {
     Head.List = Tail.List = &FCount;
 }
 
-void DynalistImp::Append(DynalistNode& node) { InsertBefore(Tail, node); }
+void DynalistImp::Append(DynalistNode& node) {
+    InsertBefore(Tail, node);
+}
 
 void DynalistImp::InsertBefore(DynalistNode& position, DynalistNode& node) {
     node.Unlink();

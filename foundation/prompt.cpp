@@ -31,7 +31,9 @@ int TStderrPrompt::Ask(const std::string& caption, const std::string& text, TPro
     return DefaultAnswer(buttons);
 }
 
-TPrompt& Prompt() { return Current ? *Current : StderrPrompt; }
+TPrompt& Prompt() {
+    return Current ? *Current : StderrPrompt;
+}
 
 TPrompt* SetPrompt(TPrompt* p) {
     TPrompt* old = Current;

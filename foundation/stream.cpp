@@ -38,7 +38,8 @@ std::int64_t TStream::CopyFrom(TStream& source, std::int64_t count) {
     char block[65536];
     std::int64_t left = count;
     while (left > 0) {
-        const auto n = static_cast<std::int32_t>(left < std::int64_t(sizeof block) ? left : sizeof block);
+        const auto n =
+            static_cast<std::int32_t>(left < std::int64_t(sizeof block) ? left : sizeof block);
         source.ReadBuffer(block, n);
         WriteBuffer(block, n);
         left -= n;
@@ -46,7 +47,9 @@ std::int64_t TStream::CopyFrom(TStream& source, std::int64_t count) {
     return count;
 }
 
-TMemoryStream::~TMemoryStream() { std::free(FMemory); }
+TMemoryStream::~TMemoryStream() {
+    std::free(FMemory);
+}
 
 void TMemoryStream::Clear() {
     std::free(FMemory);

@@ -19,10 +19,9 @@ std::string Format(const char* pattern, const char* expr, const char* file, int 
 
 void ReportAssertion(const char* expr, const char* file, int line) {
     const std::string where = Format("%s @ %s/%d", expr, file, line);
-    const int answer =
-        Prompt().Ask("_ASSERTE: ",
-                     where + "\nPress [Y]es to terminate, [N]o to continue and [C]ancel to Debug",
-                     TPromptIcon::Question, TPromptButtons::YesNoCancel);
+    const int answer = Prompt().Ask(
+        "_ASSERTE: ", where + "\nPress [Y]es to terminate, [N]o to continue and [C]ancel to Debug",
+        TPromptIcon::Question, TPromptButtons::YesNoCancel);
     if (answer == IdYes)
         throw EAssertionFailed(Format("%s failed - %s/%d", expr, file, line));
 }

@@ -10,10 +10,10 @@ namespace kelvo {
 // No and Cancel return to the caller, which goes on.
 void ReportAssertion(const char* expr, const char* file, int line);
 
-#define KELVO_ASSERT(expr)                                                                        \
-    do {                                                                                          \
-        if (!(expr))                                                                              \
-            ::kelvo::ReportAssertion(#expr, __FILE__, __LINE__);                                  \
+#define KELVO_ASSERT(expr)                                                                         \
+    do {                                                                                           \
+        if (!(expr))                                                                               \
+            ::kelvo::ReportAssertion(#expr, __FILE__, __LINE__);                                   \
     } while (0)
 
 // An empty owning pointer that is dereferenced is reported, and the access is

@@ -4,13 +4,8 @@ namespace kelvo::ctl {
 
 const std::vector<TCommand>& Commands() {
     static const std::vector<TCommand> commands = {
-        ShowCommand(),
-        DownloadCommand(),
-        ProgramCommand(),
-        GetCommand(),
-        SetCommand(),
-        ProgramDeviceCommand(),
-        ResetDeviceCommand(),
+        ShowCommand(), DownloadCommand(),      ProgramCommand(),     GetCommand(),
+        SetCommand(),  ProgramDeviceCommand(), ResetDeviceCommand(),
     };
     return commands;
 }

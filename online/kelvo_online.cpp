@@ -125,7 +125,7 @@ void TKelvoOnline::GoOnline(int port, int baud) {
     }
     try {
         RunDialogue();
-    } catch (const std::exception&) {
+    } catch (...) {
         FOutcome = TOutcome::TimerFailed;
         GoOnline(-1, 0);
         Prompt().Ask(GoOnlineCaption, "No more system timers available!\n\nGoing offline again.",

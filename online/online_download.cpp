@@ -162,8 +162,9 @@ int TKelvoOnline::WriteOldData(int verdict) {
             continue;
         if (ReadWriteLine(entry, true) < 0)
             return LineWriteFailed;
+        // The device now holds a value the document has not read back yet.
+        FDocument.StartRefreshCycle();
     }
-    FDocument.StartRefreshCycle();
 
     // Program shares the attempts left by the preparation.
     command.Bytes[0] = CodeProgram;

@@ -131,7 +131,7 @@ void TKelvoOnline::TimerWork() {
             doc.LastStatusTime = now;
             UpdateStatus();
         }
-    } catch (const std::exception&) {
+    } catch (...) {
         // A failed cycle is simply tried again on the next tick.
     }
 }

@@ -115,6 +115,74 @@ TEST_F(GoOnlineTest, ChangedValueYesNoAndCancel) {
     EXPECT_EQ(Find(0x0025)->Value->GetLong(), 750);
 }
 
+// The comparison walks the old data backwards in step with the download; a
+// line only one side has weighs by its editability, and the walk must go on
+// in step after it.
+TEST_F(GoOnlineTest, ComparisonKeepsInStepAcrossMissingAndExtraLines) {
+    const std::string labels =
+        Success + "Some labels are different.All programmable values are equal!" + Hint;
+    auto firstBox = [this](std::vector<TSimLine> lines) {
+        LoadLines(lines);
+        Prompt.Asked.clear();
+        Prompt.Answers = {IdCancel};
+        Online.GoOnline(1, 0);
+        EXPECT_FALSE(Online.IsOnline());
+        return Prompt.Asked.empty() ? std::string() : Prompt.Asked[0].Text;
+    };
+    auto insertAfter = [](std::vector<TSimLine>& lines, std::uint16_t address, TSimLine line) {
+        for (auto it = lines.begin(); it != lines.end(); ++it)
+            if (it->Address == address) {
+                lines.insert(std::next(it), std::move(line));
+                return;
+            }
+        ADD_FAILURE() << "no line " << address;
+    };
+    const std::vector<TSimLine> device = Device->Dialog().Lines;
+
+    // The device has a read-only line the old data lack, with editable lines
+    // below it: those are still compared with their own old lines.
+    std::vector<TSimLine> lines = device;
+    std::erase_if(lines, [](const TSimLine& l) { return l.Address == 0x0041; });
+    EXPECT_EQ(firstBox(lines), labels);
+
+    // The old data hold a read-only line the device lacks; the equal line
+    // after it leaves that difference standing.
+    lines = device;
+    TSimLine extra = *SimLine(lines, 0x0041);
+    extra.Address = 0x0045;
+    insertAfter(lines, 0x0044, extra);
+    EXPECT_EQ(firstBox(lines), labels);
+
+    // An editable one is a different dialog.
+    lines = device;
+    extra = *SimLine(lines, 0x0044);
+    extra.Address = 0x0045;
+    insertAfter(lines, 0x0044, extra);
+    EXPECT_EQ(firstBox(lines),
+              Success + "Old data are not compatible and can't be programmed in this device!" +
+                  Hint);
+}
+
+// Cancel brings back the old list as it was, instances hidden by the count
+// included.
+TEST_F(GoOnlineTest, CancelRestoresHiddenInstances) {
+    std::vector<TSimLine> lines = Device->Dialog().Lines;
+    SimLine(lines, demo::AlarmCount)->Raw = RawLong(0);
+    LoadLines(lines);
+    const int hidden = Doc.Entries.HiddenCount;
+    const int rows = Doc.List().GetRowCount();
+    ASSERT_GT(hidden, 0);
+    Prompt.Answers = {IdCancel};
+    Online.GoOnline(1, 0);
+    ASSERT_EQ(Prompt.Asked.size(), 2u);
+    EXPECT_EQ(Prompt.Asked[1].Text, Restored);
+    EXPECT_EQ(Doc.Entries.HiddenCount, hidden);
+    EXPECT_EQ(Doc.Entries.DialogVersion, TFileTypeKelvo::DialogVersionProcessed);
+    ASSERT_NE(Find(0x0062), nullptr);
+    EXPECT_EQ(Find(0x0062)->HiddenByCount, 1);
+    EXPECT_EQ(Doc.List().GetRowCount(), rows);
+}
+
 class LiveEditableTest : public OnlineFixture {
 protected:
     static TSimDialog Dialog() {

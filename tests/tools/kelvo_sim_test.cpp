@@ -111,6 +111,30 @@ TEST(KelvoSim, ServesTheDemoDialogOnAPseudoTerminal) {
     EXPECT_NE(text.str().find("DEV: BA\nPC: BA\nDEV: 9D 51 "), std::string::npos);
 }
 
+TEST(KelvoSim, TakesMessagesInAnyPiecesThePcSideWrites) {
+    TSimProcess sim(KELVO_SIM_BINARY);
+    ASSERT_TRUE(sim.Start()) << sim.Ready << sim.ErrorOutput();
+    const int fd = OpenPort(sim.Link);
+    ASSERT_GE(fd, 0);
+    // Codes in quick succession, all in one write: each is echoed and answered.
+    EXPECT_EQ(Exchange(fd, {Ready, Ready, Ready}, 3), (TBytes{Ready, Ready, Ready}));
+
+    // A slow PC side writes a frame byte by byte with pauses between the bytes;
+    // each byte reaches the device on its own, and the frame is still one.
+    const TBytes command = ReadCommand(SkLong, 0x0025);
+    const TBytes frame = Frame(0, command);
+    for (std::size_t i = 0; i + 1 < frame.size(); ++i) {
+        EXPECT_TRUE(Exchange(fd, {frame[i]}, 0).empty());
+        ::usleep(30000);
+    }
+    const TBytes reply = Exchange(fd, {frame.back()}, 5 + command.size() + 2 + 4);
+    ASSERT_TRUE(IsValidFrame(reply));
+    EXPECT_EQ(FrameData(reply), Concat(Concat(command, {0, 0}), RawLong(500)));
+    EXPECT_EQ(Exchange(fd, {Conti}, 1), TBytes{Finis});
+    ::close(fd);
+    EXPECT_EQ(sim.Stop(), 0);
+}
+
 TEST(KelvoSim, ServesAFileSavedFromADocumentWithEveryInstanceValue) {
     // The family program with a repeated group: its file holds all eight relay
     // instances, each with its own values.

@@ -39,6 +39,23 @@ TEST(VirtualDeviceFaults, BusyAnswersRepwtAtTheStartOfEveryConversation) {
     EXPECT_EQ(device.Counters().BusyAnswers, 4);
 }
 
+TEST(VirtualDeviceFaults, BusyStartsAgainAfterAnAbortEitherWay) {
+    TVirtualDevice device = MakeDevice([](TVirtualDeviceOptions& o) { o.Busy = 1; });
+    TPcSide pc(device);
+    // The PC's ABORT while nothing is open still ends the first conversation.
+    EXPECT_EQ(pc.Send(Abort), TBytes{Repwt});
+    EXPECT_EQ(pc.Send(Abort), TBytes{Abort});
+    EXPECT_EQ(pc.Send(Ready), TBytes{Repwt});
+    EXPECT_EQ(pc.Send(Ready), TBytes{Ready});
+    // So does the device's own ABORT of a command it cannot execute.
+    EXPECT_EQ(pc.SendFrame(0, {0x42}), TBytes{Abort});
+    EXPECT_EQ(pc.Send(Ready), TBytes{Repwt});
+    EXPECT_EQ(pc.Send(Ready), TBytes{Ready});
+    EXPECT_EQ(pc.Send(Abort), TBytes{Abort});
+    EXPECT_EQ(pc.Send(Ready), TBytes{Repwt});
+    EXPECT_EQ(device.Counters().BusyAnswers, 4);
+}
+
 TEST(VirtualDeviceFaults, DropEveryActsButLosesEchoAndAnswer) {
     TVirtualDevice device = MakeDevice([](TVirtualDeviceOptions& o) { o.DropEvery = 2; });
     TPcSide pc(device);

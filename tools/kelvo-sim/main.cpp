@@ -26,8 +26,11 @@ void OnStopSignal(int) {
     StopRequested = 1;
 }
 
-// A message that stops arriving half-way is given up after this pause.
-constexpr auto InputGapTime = std::chrono::milliseconds(10);
+// A message that stops arriving half-way is given up only after the line has
+// been quiet this long. A PC side may write a frame byte by byte and be held up
+// between the bytes on a busy machine; the pause only has to clear a message
+// left by a PC program that ended in the middle of writing it.
+constexpr auto InputGapTime = std::chrono::milliseconds(500);
 // How often a stale exclusive mark is looked for while the line is idle.
 constexpr auto HousekeepingTime = std::chrono::milliseconds(20);
 
@@ -151,8 +154,8 @@ int main(int argc, char** argv) {
             if (ready > 0 && (pfd.revents & POLLIN)) {
                 const ssize_t n = ::read(pty.Master(), buffer, sizeof buffer);
                 if (n > 0) {
-                    if (device.ReceivingMessage() && now - lastInput >= InputGapTime)
-                        device.InputGap();
+                    // Bytes that are here continue the message however late they
+                    // are read: the simulator may have been the one held up.
                     lastInput = now;
                     const TBytes out = device.Feed(buffer, static_cast<std::size_t>(n));
                     if (options.Pace)
@@ -165,7 +168,7 @@ int main(int argc, char** argv) {
                 // itself; do not spin if it happens anyway.
                 ::usleep(10000);
             }
-            if (device.ReceivingMessage() && now - lastInput >= InputGapTime)
+            if (ready == 0 && device.ReceivingMessage() && now - lastInput >= InputGapTime)
                 device.InputGap();
             const std::size_t readyBytes = output.Take(buffer, sizeof buffer, now, options.Pace);
             if (readyBytes > 0)

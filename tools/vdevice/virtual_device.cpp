@@ -132,6 +132,9 @@ TBytes TVirtualDevice::Answer(const TBytes& message) {
             return {};
         }
     }
+    // Any control code ends the repeat memory, also one answered busy.
+    if (!frame)
+        FHaveLastFrame = false;
     if (FBusyLeft > 0) {
         --FBusyLeft;
         ++FCounters.BusyAnswers;
@@ -143,14 +146,20 @@ TBytes TVirtualDevice::Answer(const TBytes& message) {
         FLastReply = AnswerControl(message[0]);
         return FLastReply;
     }
-    FHaveLastFrame = false;
     if (!FConversation || FLastReply.empty())
         return {CodeAbort};
     return FLastReply;
 }
 
 TBytes TVirtualDevice::AnswerControl(unsigned char code) {
-    FHaveLastFrame = false;
+    if (code == CodeAbort) {
+        // The PC's ABORT ends whatever was going on; the next message starts a
+        // new conversation, busy again, even when none was open.
+        FConversation = false;
+        DropCommand();
+        FBusyLeft = FOptions.Busy;
+        return {CodeAbort};
+    }
     if (code == CodeReady) {
         FConversation = true;
         FCounter = 0;
@@ -160,11 +169,6 @@ TBytes TVirtualDevice::AnswerControl(unsigned char code) {
     if (!FConversation)
         return {CodeAbort};
     switch (code) {
-    case CodeAbort:
-        FConversation = false;
-        DropCommand();
-        FBusyLeft = FOptions.Busy;
-        return {CodeAbort};
     case CodeFinis:
         FCounter = 0;
         DropCommand();
@@ -260,6 +264,8 @@ TBytes TVirtualDevice::Reject() {
     ++FCounters.Rejected;
     FConversation = false;
     DropCommand();
+    // The device's ABORT ends the conversation as the PC's does.
+    FBusyLeft = FOptions.Busy;
     return {CodeAbort};
 }
 

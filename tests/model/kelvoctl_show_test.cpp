@@ -129,6 +129,7 @@ TEST_F(KelvoctlShow, HelpAndUsage) {
     EXPECT_NE(showHelp.Out.find("--translations DIR"), std::string::npos);
     EXPECT_EQ(Run("show").Exit, 64);
     EXPECT_EQ(Run("show dialog.dat --colour").Exit, 64);
+    EXPECT_EQ(Run("show dialog.dat --baud 57600").Exit, 64) << "connection options need a device";
     EXPECT_EQ(Run("frobnicate").Exit, 64);
 }
 

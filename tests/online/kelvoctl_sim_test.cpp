@@ -147,6 +147,15 @@ TEST_F(KelvoctlOnline, DeviceRequestsAndFailures) {
     EXPECT_NE(run.Err.find("line 0x21"), std::string::npos);
     EXPECT_EQ(Ctl("get", "0x25 0x99").Exit, 2);
     EXPECT_EQ(Ctl("set", "0x14=Rankine").Exit, 2);
+    // A value the line cannot take is refused, not written back unchanged.
+    for (const char* bad : {"0x25=fast", "0x23=low"}) {
+        run = Ctl("set", bad);
+        EXPECT_EQ(run.Exit, 2) << bad;
+        EXPECT_NE(run.Err.find(std::string("line ") + std::string(bad).substr(0, 4)),
+                  std::string::npos)
+            << run.Err;
+        EXPECT_EQ(run.Out, "") << bad;
+    }
 
     EXPECT_EQ(Ctl("get", "zz").Exit, 64);
     EXPECT_EQ(Ctl("download", "").Exit, 64) << "-o is required";

@@ -3,6 +3,7 @@
 #include "foundation/codepage.h"
 #include "model/dlglinevalue.h"
 #include "model/dlglinevalue_choice.h"
+#include "model/number_text.h"
 #include "shell/fileaccess.h"
 #include "tools/kelvoctl/commands.h"
 #include "tools/kelvoctl/document_loader.h"
@@ -96,26 +97,37 @@ TEntry* FindLine(TFileTypeKelvo& doc, const TKey& key) {
     return nullptr;
 }
 
+// An instance beyond its group's count is not exchanged with the device: its
+// value in the document would only be a copy.
+const char* const HiddenByCountText = "beyond the count of its group";
+
 void PrintLine(const TEntry& e) {
     std::cout << OemToUtf8(e.GetText(0)) << " = " << OemToUtf8(e.GetText(1)) << "\n";
 }
 
-// As the value's own SetText, and for a choice its number or one of its texts.
-bool SetValueText(TDlglineValue& value, const std::string& text) {
+// As the value's own SetText, and for a choice its number or one of its
+// texts. Empty when taken, else why not: SetText leaves a number unchanged
+// when the text holds none, and writing that unchanged value back would
+// report success for a value that never reached the device.
+std::string SetValueText(TDlglineValue& value, const std::string& text) {
     if (auto* choice = dynamic_cast<TDlglineValueChoice*>(&value)) {
         if (const auto n = ParseInteger(text); n && *n < choice->ChoiceCount()) {
             choice->SetLong(static_cast<std::int32_t>(*n));
-            return true;
+            return {};
         }
         for (int i = 0; i < choice->ChoiceCount(); ++i)
             if (choice->ChoiceText(i) == text) {
                 choice->SetLong(i);
-                return true;
+                return {};
             }
-        return false;
+        return "no such choice \"" + OemToUtf8(text) + "\"";
     }
+    if (value.Kind() == KindLong && !ParseLongText(text))
+        return "\"" + OemToUtf8(text) + "\" is not a whole number";
+    if (value.Kind() == KindDouble && !ParseDoubleText(text))
+        return "\"" + OemToUtf8(text) + "\" is not a number";
     value.SetText(text);
-    return true;
+    return {};
 }
 
 int LineFailed(const char* command, const std::string& key, const std::string& why) {
@@ -242,6 +254,8 @@ int RunGet(const std::vector<std::string>& args) {
         TEntry* line = FindLine(session.Document(), key);
         if (!line)
             return LineFailed("get", key.Text, "no such line");
+        if (line->HiddenByCount)
+            return LineFailed("get", key.Text, HiddenByCountText);
         if (session.Online().ReadWriteLine(*line, false) < 0)
             return LineFailed("get", key.Text, "reading failed");
         PrintLine(*line);
@@ -285,9 +299,11 @@ int RunSet(const std::vector<std::string>& args) {
             return LineFailed("set", key.Text, "no such line");
         if (!line->IsEditable())
             return LineFailed("set", key.Text, "this line can't be changed");
+        if (line->HiddenByCount)
+            return LineFailed("set", key.Text, HiddenByCountText);
         TEntry edited(*line);
-        if (!SetValueText(*edited.Value, value))
-            return LineFailed("set", key.Text, "no such choice \"" + value + "\"");
+        if (const std::string why = SetValueText(*edited.Value, value); !why.empty())
+            return LineFailed("set", key.Text, why);
         if (session.Online().ReadWriteLine(edited, true) < 0)
             return LineFailed("set", key.Text, "writing failed");
         if (session.Online().ReadWriteLine(*line, false) < 0)

@@ -27,7 +27,8 @@ void Help(std::ostream& out) {
            "  --production        also show the lines reserved for production\n"
            "  --help              show this help\n"
            "\n"
-           "Exit status: 0 shown, 1 file not found or not a valid data file, 2 usage.\n";
+           "Exit status: 0 shown, 1 file not found or not a valid data file,\n"
+           "2 the device could not be read, 64 usage.\n";
 }
 
 int Run(const std::vector<std::string>& args) {
@@ -39,9 +40,13 @@ int Run(const std::vector<std::string>& args) {
     }
     // With --device or --port the dialog comes from a device instead of a file.
     const bool fromDevice = parsed.HasValue("--device") || parsed.HasValue("--port");
-    if (!parsed.Error.empty() || parsed.Positional.size() != (fromDevice ? 0u : 1u)) {
-        std::cerr << "kelvoctl show: "
-                  << (parsed.Error.empty() ? "exactly one FILE expected" : parsed.Error) << "\n";
+    std::string error = parsed.Error;
+    if (error.empty() && parsed.Positional.size() != (fromDevice ? 0u : 1u))
+        error = fromDevice ? "a FILE and a device at once" : "exactly one FILE expected";
+    if (error.empty() && !fromDevice && (parsed.HasValue("--baud") || parsed.HasValue("--log")))
+        error = "--baud and --log need --device or --port";
+    if (!error.empty()) {
+        std::cerr << "kelvoctl show: " << error << "\n";
         Help(std::cerr);
         return ExitUsage;
     }

@@ -131,6 +131,37 @@ TEST_F(KelvoctlOnline, SetGetAndProgramRoundTrip) {
     EXPECT_EQ(Ctl("program", "'" + saved + "'").Exit, 0) << "equal values need nothing";
 }
 
+TEST_F(KelvoctlOnline, ProgramChecksEveryInstanceOfARepeatedGroup) {
+    // A file that differs from the device only in the second instance of the
+    // alarm group: the go-online comparison sees the first instance alone.
+    const std::string file = Sim.Dir + "/second-instance.dat";
+    ASSERT_EQ(Ctl("set", "0x63:1=1").Exit, 0);
+    ASSERT_EQ(Ctl("download", "-o '" + file + "'").Exit, 0);
+    ASSERT_EQ(Ctl("set", "0x63:1=0").Exit, 0);
+    ASSERT_EQ(Ctl("get", "0x63:1").Out, "Source = Channel 1\n");
+
+    for (const char* declined : {"cancel", "no"}) {
+        const auto run = Ctl("program", "'" + file + "' --answer " + declined);
+        EXPECT_EQ(run.Exit, 3) << declined << ": " << run.Err;
+        EXPECT_NE(run.Err.find("Program KELVO Device: The device holds other values than the "
+                               "file in 1 line."),
+                  std::string::npos)
+            << run.Err;
+        EXPECT_EQ(Ctl("get", "0x63:1").Out, "Source = Channel 1\n") << declined;
+    }
+
+    auto run = Ctl("program", "'" + file + "' --answer yes");
+    EXPECT_EQ(run.Exit, 0) << run.Err;
+    EXPECT_EQ(Ctl("get", "0x63:1 0x63:0").Out, "Source = Channel 2\nSource = Channel 1\n");
+    // The device stored the value: reloading its stored values keeps it.
+    ASSERT_EQ(Ctl("reset-device", "").Exit, 0);
+    EXPECT_EQ(Ctl("get", "0x63:1").Out, "Source = Channel 2\n");
+
+    run = Ctl("program", "'" + file + "' --answer cancel");
+    EXPECT_EQ(run.Exit, 0) << "the device holds every value now: " << run.Err;
+    EXPECT_EQ(run.Err.find("holds other values"), std::string::npos);
+}
+
 TEST_F(KelvoctlOnline, DeviceRequestsAndFailures) {
     ASSERT_EQ(Ctl("set", "0x25=640 --program").Exit, 0);
     ASSERT_EQ(Ctl("set", "0x25=320").Exit, 0);

@@ -9,6 +9,7 @@
 #include "tools/kelvoctl/document_loader.h"
 #include "tools/kelvoctl/online_session.h"
 
+#include <cstdio>
 #include <iostream>
 #include <optional>
 
@@ -187,6 +188,92 @@ void ProgramHelp(std::ostream& out) {
            "2 failure, 3 declined or incompatible, 64 usage.\n";
 }
 
+// The device's line at the file line's place, when the device shows it with
+// the same definition; the file's other lines are not the device's to hold.
+TEntry* DeviceCounterpart(TFileTypeKelvo& device, const TEntry& fileLine) {
+    for (TEntry& e : device.Entries)
+        if (e.Value && e.Address == fileLine.Address && e.IndexI == fileLine.IndexI)
+            return e.IsVisible() && e.SameDefinition(fileLine) ? &e : nullptr;
+    return nullptr;
+}
+
+// Data of another dialog structure were converted (or refused) by the
+// dialogue; its values are not the file's to check line by line.
+bool SameStructure(const TFileTypeKelvo& file, const TFileTypeKelvo& device) {
+    for (const TEntry& line : file.Entries) {
+        if (!line.Value)
+            continue;
+        bool found = false;
+        for (const TEntry& e : device.Entries)
+            if (e.Address == line.Address && e.IndexI == line.IndexI && e.SameDefinition(line)) {
+                found = true;
+                break;
+            }
+        if (!found)
+            return false;
+    }
+    return true;
+}
+
+std::string LineKeyText(const TEntry& line) {
+    char text[24];
+    std::snprintf(text, sizeof text, "0x%04X:%d", static_cast<unsigned>(line.Address),
+                  static_cast<int>(line.IndexI));
+    return text;
+}
+
+// The file's editable lines whose value the device does not hold.
+std::vector<const TEntry*> LinesTheDeviceLacks(const TFileTypeKelvo& file, TFileTypeKelvo& device) {
+    std::vector<const TEntry*> differing;
+    for (const TEntry& line : file.Entries) {
+        if (!line.Value || !line.IsVisible() || !line.IsEditable())
+            continue;
+        const TEntry* held = DeviceCounterpart(device, line);
+        if (held && !held->SameValue(line))
+            differing.push_back(&line);
+    }
+    return differing;
+}
+
+// The go-online comparison looks at the first instance of each repeated group
+// only: the others come with the download as copies of it. With every line
+// read, the device's values are checked against the whole file, and with
+// the user's consent the lines still differing are written and stored.
+int CheckEveryInstance(TOnlineSession& session, const std::string& name, bool mayWrite) {
+    TPtr<TFileTypeKelvo> file;
+    if (!LoadDocumentOrReport(name, file))
+        return ExitFailure;
+    if (const int result = ReadEveryLine(session); result != ExitOk)
+        return result;
+    if (!SameStructure(*file, session.Document()))
+        return ExitOk;
+    const std::vector<const TEntry*> differing = LinesTheDeviceLacks(*file, session.Document());
+    if (differing.empty())
+        return ExitOk;
+    if (!mayWrite) {
+        std::cerr << "Program KELVO Device: The device holds other values than the file in "
+                  << differing.size() << (differing.size() == 1 ? " line.\n" : " lines.\n");
+        return ExitDeclined;
+    }
+    TKelvoOnline& online = session.Online();
+    for (const TEntry* line : differing) {
+        TEntry* held = DeviceCounterpart(session.Document(), *line);
+        const std::string key = LineKeyText(*line);
+        if (!held)
+            return LineFailed("program", key, "no such line in the device");
+        TEntry edited(*line);
+        if (online.ReadWriteLine(edited, true) < 0)
+            return LineFailed("program", key, "writing failed");
+        if (online.ReadWriteLine(*held, false) < 0)
+            return LineFailed("program", key, "reading back failed");
+        if (!held->SameValue(*line))
+            return LineFailed("program", key, "the device did not take the file's value");
+    }
+    if (!session.DeviceCommand(TKelvoOnline::RequestProgram))
+        return ExitOnlineFailure;
+    return ExitOk;
+}
+
 int RunProgram(const std::vector<std::string>& args) {
     const TStart s = Begin("program", args, ProgramHelp, {"--answer"}, {}, 1, 1);
     if (s.Help || s.Exit != ExitOk)
@@ -210,6 +297,7 @@ int RunProgram(const std::vector<std::string>& args) {
     switch (session.Online().LastOutcome()) {
     case TOutcome::Equal:
     case TOutcome::Written:
+        return CheckEveryInstance(session, name, answer == "yes");
     case TOutcome::Downloaded:
         return ExitOk;
     case TOutcome::KeptDevice:

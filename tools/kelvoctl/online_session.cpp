@@ -143,6 +143,10 @@ TPtr<TFileTypeKelvo> TOnlineSession::TakeDocument() {
 int DownloadWholeDialog(TOnlineSession& session) {
     if (!session.GoOnline())
         return ExitOnlineFailure;
+    return ReadEveryLine(session);
+}
+
+int ReadEveryLine(TOnlineSession& session) {
     if (const int result = session.Online().ReadAllLines(); result < 0) {
         std::cerr << "kelvoctl: reading the device's values failed (" << result << ")\n";
         return ExitOnlineFailure;

@@ -80,6 +80,8 @@ private:
 // repeated group holds the device's own values. The exit code on failure,
 // else 0.
 int DownloadWholeDialog(TOnlineSession& session);
+// The same whole read pass for a session already online.
+int ReadEveryLine(TOnlineSession& session);
 
 // kelvoctl show with --device or --port: the document downloaded from the
 // device, or the exit code when that failed.

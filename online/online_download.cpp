@@ -2,6 +2,7 @@
 // held before, and writing those data into the device.
 #include "devicelink/kelvocommand.h"
 #include "model/dlglinevalue.h"
+#include "online/device_commands.h"
 #include "online/kelvo_online.h"
 
 #include <algorithm>
@@ -12,9 +13,6 @@ using TEntry = TFileTypeKelvo::TEntry;
 
 namespace {
 
-constexpr std::uint8_t CodeDownload = 0x91;
-constexpr std::uint8_t CodePrepareWrites = 0x7F;
-constexpr std::uint8_t CodeProgram = 0x75;
 constexpr std::int32_t AllAddresses = 0x7FFFFFFF;
 
 // The hourglass for as long as the download runs, whichever way it ends.
@@ -52,7 +50,7 @@ int TKelvoOnline::Download() {
     doc.Entries.Clear();
     RepaintAll();
 
-    TKelvoCommand command(stream, CodeDownload, 3);
+    TKelvoCommand command(stream, device_command::Download, 3);
     command.Arg(0xFFFF);
     int result = 0;
     // The device sends its lines highest address first; after a broken
@@ -146,7 +144,7 @@ void TKelvoOnline::CompareWithOldData(const TEntry& line) {
 
 int TKelvoOnline::WriteOldData(int verdict) {
     TKelvoStream& stream = *FDocument.Stream;
-    TKelvoCommand command(stream, CodePrepareWrites, 0);
+    TKelvoCommand command(stream, device_command::PrepareWrites, 0);
     for (;;) {
         if (command.Send())
             return PrepareFailed;
@@ -167,7 +165,7 @@ int TKelvoOnline::WriteOldData(int verdict) {
     }
 
     // Program shares the attempts left by the preparation.
-    command.Bytes[0] = CodeProgram;
+    command.Bytes[0] = device_command::Program;
     for (;;) {
         if (command.Send())
             return ProgramFailed;

@@ -4,6 +4,7 @@
 #include "devicelink/kelvocommand.h"
 #include "foundation/prompt.h"
 #include "model/dlglinevalue.h"
+#include "online/device_commands.h"
 #include "online/kelvo_online.h"
 
 #include <algorithm>
@@ -15,9 +16,6 @@ using TEntry = TFileTypeKelvo::TEntry;
 
 namespace {
 
-constexpr std::uint8_t ReadBit = 0x80;
-constexpr std::uint8_t CodeProgram = 0x75;
-constexpr std::uint8_t CodeReset = 0x7A;
 // In the second status byte of a read: the device hides the line.
 constexpr std::uint8_t StatusHidden = 0x10;
 
@@ -35,7 +33,7 @@ int TKelvoOnline::ReadWriteLine(TEntry& entry, bool write) {
     if (write && kind == KindLabel)
         return 0;
     TKelvoStream& stream = *FDocument.Stream;
-    TKelvoCommand command(stream, LineCode(kind) | (write ? 0 : ReadBit), 0);
+    TKelvoCommand command(stream, LineCode(kind) | (write ? 0 : device_command::ReadBit), 0);
     command.Arg(entry.Address);
     if (entry.GroupLevel() == layout::LevelMember)
         command.Arg(static_cast<std::uint16_t>(entry.IndexI));
@@ -141,7 +139,7 @@ void TKelvoOnline::CarryOutDeviceRequest() {
     const bool program = doc.DeviceRequest == RequestProgram;
     doc.DeviceRequest = 0;
     TKelvoStream& stream = *doc.Stream;
-    TKelvoCommand command(stream, program ? CodeProgram : CodeReset, 0);
+    TKelvoCommand command(stream, program ? device_command::Program : device_command::Reset, 0);
     const char* text = nullptr;
     for (;;) {
         if (command.Send()) {

@@ -39,6 +39,7 @@ TFileTypeKelvo::~TFileTypeKelvo() {
 
 void TFileTypeKelvo::Clear() {
     StopTimer();
+    MarkRowsStale();
     Entries.Clear();
     RefreshPassRunning = false;
     if (Stream)
@@ -53,6 +54,7 @@ void TFileTypeKelvo::StopTimer() {
 }
 
 void TFileTypeKelvo::DoRead(TFileAccess& access) {
+    MarkRowsStale();
     Entries.Clear();
     int status = 0;
     TStream* source = access.Reader.GetStream();
@@ -124,6 +126,11 @@ void TFileTypeKelvo::AttachListView(TPtr<TSortVListView> view) {
     ListView = view ? std::move(view) : TPtr<TSortVListView>(new TSortVListView);
     ListView->SetData(&ViewData);
     RebuildDisplay();
+}
+
+void TFileTypeKelvo::MarkRowsStale() {
+    if (ListView)
+        ListView->SetRowsStale();
 }
 
 void TFileTypeKelvo::RebuildDisplay() {

@@ -187,6 +187,9 @@ public:
     void StartRefreshCycle();
     // The rows follow the entries again (visibility, number, order).
     void RebuildDisplay();
+    // The rows may point at entries about to go: the display shows nothing
+    // until the next rebuild.
+    void MarkRowsStale();
     void StopTimer();
 
     // The COM port the last connection used, shared by all documents.

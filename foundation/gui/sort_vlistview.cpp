@@ -43,7 +43,9 @@ void TSortVListView::SortByColumn(int column) {
 }
 
 TVlistViewEntry* TSortVListView::GetItem(int row) const {
-    if (static_cast<unsigned>(row) >= FRows.size())
+    // Stale rows may point at entries that are gone: a control that paints
+    // meanwhile (under a message box during a load) gets nothing.
+    if (FRowCount == StaleRows || static_cast<unsigned>(row) >= FRows.size())
         return nullptr;
     return FRows[static_cast<std::size_t>(row)];
 }

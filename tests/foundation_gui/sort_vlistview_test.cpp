@@ -358,3 +358,25 @@ TEST(SortVListView, FindRowMatchesPrefixesWithoutCaseAndWraps) {
 
 } // namespace
 } // namespace kelvo
+
+namespace kelvo {
+namespace {
+
+// While the owner rebuilds its entries the rows may point at entries that are
+// gone: a control painting meanwhile (under a message box) must get nothing.
+TEST(SortVListView, StaleRowsGiveNoEntryUntilTheRebuild) {
+    test::TTestData data;
+    data.Add(1, {"a", "1"});
+    data.Add(2, {"b", "2"});
+    TTestList list;
+    list.SetData(&data);
+    ASSERT_NE(list.GetItem(0), nullptr);
+    list.SetRowsStale();
+    EXPECT_EQ(list.GetItem(0), nullptr);
+    EXPECT_EQ(list.GetItem(1), nullptr);
+    list.Invalidate();
+    EXPECT_NE(list.GetItem(1), nullptr);
+}
+
+} // namespace
+} // namespace kelvo

@@ -1,0 +1,121 @@
+#include "shell/gui/qtprompt.h"
+
+#include "foundation/codepage.h"
+#include "shell/gui/mainform.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStringDecoder>
+
+#include <utility>
+#include <vector>
+
+namespace kelvo {
+
+namespace {
+
+int modalBoxDepth = 0;
+
+QMessageBox::Icon BoxIcon(TPromptIcon icon) {
+    switch (icon) {
+    case TPromptIcon::Information:
+        return QMessageBox::Information;
+    case TPromptIcon::Warning:
+        return QMessageBox::Warning;
+    case TPromptIcon::Error:
+        return QMessageBox::Critical;
+    case TPromptIcon::Question:
+        return QMessageBox::Question;
+    case TPromptIcon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+// The buttons of a set in their order, each with the answer it gives; the
+// first is the default button.
+std::vector<std::pair<QMessageBox::StandardButton, int>> BoxButtons(TPromptButtons buttons) {
+    switch (buttons) {
+    case TPromptButtons::Ok:
+        return {{QMessageBox::Ok, IdOk}};
+    case TPromptButtons::OkCancel:
+        return {{QMessageBox::Ok, IdOk}, {QMessageBox::Cancel, IdCancel}};
+    case TPromptButtons::AbortRetryIgnore:
+        return {{QMessageBox::Abort, IdAbort},
+                {QMessageBox::Retry, IdRetry},
+                {QMessageBox::Ignore, IdIgnore}};
+    case TPromptButtons::YesNoCancel:
+        return {
+            {QMessageBox::Yes, IdYes}, {QMessageBox::No, IdNo}, {QMessageBox::Cancel, IdCancel}};
+    case TPromptButtons::YesNo:
+        return {{QMessageBox::Yes, IdYes}, {QMessageBox::No, IdNo}};
+    case TPromptButtons::RetryCancel:
+        return {{QMessageBox::Retry, IdRetry}, {QMessageBox::Cancel, IdCancel}};
+    }
+    return {{QMessageBox::Ok, IdOk}};
+}
+
+// What closing the box with Escape or its title bar answers.
+int EscapeAnswer(TPromptButtons buttons) {
+    switch (buttons) {
+    case TPromptButtons::Ok:
+        return IdOk;
+    case TPromptButtons::YesNo:
+        return IdNo;
+    case TPromptButtons::AbortRetryIgnore:
+        return IdAbort;
+    default:
+        return IdCancel;
+    }
+}
+
+} // namespace
+
+QString PromptText(const std::string& text) {
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString decoded = utf8.decode(QByteArrayView(text.data(), qsizetype(text.size())));
+    if (!utf8.hasError())
+        return decoded;
+    return QString::fromStdString(OemToUtf8(text));
+}
+
+QWidget* PromptParent() {
+    if (QWidget* active = QApplication::activeModalWidget())
+        return active;
+    if (QWidget* active = QApplication::activeWindow())
+        return active;
+    return MainForm();
+}
+
+TModalBoxScope::TModalBoxScope() {
+    ++modalBoxDepth;
+}
+
+TModalBoxScope::~TModalBoxScope() {
+    --modalBoxDepth;
+}
+
+int TModalBoxScope::Depth() {
+    return modalBoxDepth;
+}
+
+int TQtPrompt::Ask(const std::string& caption, const std::string& text, TPromptIcon icon,
+                   TPromptButtons buttons) {
+    QMessageBox box(BoxIcon(icon), PromptText(caption), PromptText(text), QMessageBox::NoButton,
+                    PromptParent());
+    const auto set = BoxButtons(buttons);
+    for (const auto& [button, answer] : set)
+        box.addButton(button);
+    box.setDefaultButton(set.front().first);
+    TModalBoxScope modal;
+    box.exec();
+    const QAbstractButton* clicked = box.clickedButton();
+    for (const auto& [button, answer] : set) {
+        if (clicked && clicked == box.button(button))
+            return answer;
+    }
+    return EscapeAnswer(buttons);
+}
+
+} // namespace kelvo

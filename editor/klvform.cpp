@@ -1,0 +1,319 @@
+#include "editor/klvform.h"
+
+#include "editor/editor_host.h"
+#include "foundation/codepage.h"
+#include "foundation/gui/vlistview.h"
+#include "online/kelvo_online.h"
+#include "shell/fileaccess.h"
+#include "shell/gui/cursor.h"
+#include "shell/gui/qtprompt.h"
+
+#include <QAbstractEventDispatcher>
+#include <QCheckBox>
+#include <QFontDatabase>
+#include <QHeaderView>
+#include <QPlainTextEdit>
+#include <QScrollArea>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTextBlock>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include <cstdio>
+
+namespace kelvo {
+
+namespace {
+
+TComLineOpener& LineOpener() {
+    static TComLineOpener opener;
+    return opener;
+}
+
+QString DeviceText(const std::string& oem) {
+    return QString::fromStdString(OemToUtf8(oem));
+}
+
+// A page that holds one control filling it.
+QWidget* FilledPage(QWidget* content) {
+    auto* page = new QWidget;
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(content);
+    return page;
+}
+
+} // namespace
+
+TKlvForm::TKlvForm(QWidget* owner) : TFiletypeForm<TFileTypeKelvo>(owner) {
+    setWindowTitle("Kelvo");
+    setProperty("helpContext", HelpContext);
+    FHost = std::make_unique<TEditorHost>(*this);
+    FActions.Create(this);
+    for (QAction* action : FActions.All)
+        addAction(action);
+    BuildPages();
+    BuildMenus();
+    FTabHook = std::make_unique<TControlWndproc<QTabBar>>(
+        TabbedPages->tabBar(),
+        [this](QObject*, QEvent* event) { return ForwardTabStripKey(event); });
+    ClearAbout();
+    // Enabling follows the state: recomputed whenever the event loop is idle.
+    if (auto* dispatcher = QAbstractEventDispatcher::instance())
+        connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this,
+                &TKlvForm::UpdateActions);
+    UpdateActions();
+}
+
+TKlvForm::~TKlvForm() {
+    // The online operation and the key hook refer to the document and the
+    // controls; both go before them.
+    FOnline.reset();
+    FTabHook.reset();
+    FDocument.Reset();
+}
+
+void TKlvForm::BuildPages() {
+    auto* client = new QWidget;
+    auto* layout = new QVBoxLayout(client);
+    layout->setContentsMargins(0, 0, 0, 0);
+    TabbedPages = new QTabWidget(client);
+    TabbedPages->setObjectName("TabbedPages");
+    layout->addWidget(TabbedPages);
+    BuildDisplayTab();
+    BuildAboutTab();
+    BuildOptionsTab();
+    BuildLogTab();
+    TabbedPages->setCurrentIndex(0);
+    setWidget(client);
+    client->resize(469, 306);
+    resize(sizeHint().expandedTo(QSize(469, 306) + (size() - client->size())));
+    connect(TabbedPages, &QTabWidget::currentChanged, this, [this](int index) {
+        if (TabbedPages->widget(index) == TabAbout &&
+            (Kelvo() ? Kelvo()->List().GetRowCount() : -1) != lastVisibleCount)
+            UpdateAboutDialog();
+    });
+}
+
+void TKlvForm::BuildDisplayTab() {
+    KelvoListView = new QTreeView;
+    KelvoListView->setObjectName("KelvoListView");
+    KelvoListView->setRootIsDecorated(false);
+    KelvoListView->setUniformRowHeights(true);
+    KelvoListView->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    KelvoListView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    KelvoListView->setAllColumnsShowFocus(true);
+    KelvoListView->header()->setSectionsClickable(false);
+    KelvoListView->header()->setStretchLastSection(false);
+    QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    font.setPixelSize(12);
+    font.setBold(true);
+    KelvoListView->setFont(font);
+    connect(KelvoListView, &QTreeView::doubleClicked, this, [this] { EditValue(); });
+    TabDisplay = FilledPage(KelvoListView);
+    TabbedPages->addTab(TabDisplay, "&Display");
+}
+
+void TKlvForm::BuildAboutTab() {
+    MemoAbout = new QPlainTextEdit;
+    MemoAbout->setObjectName("MemoAbout");
+    MemoAbout->setFrameShape(QFrame::NoFrame);
+    MemoAbout->setLineWrapMode(QPlainTextEdit::NoWrap);
+    MemoAbout->setReadOnly(true);
+    MemoAbout->setTabChangesFocus(true);
+    MemoAbout->setBackgroundRole(QPalette::Button);
+    QPalette palette = MemoAbout->palette();
+    palette.setColor(QPalette::Base, palette.color(QPalette::Button));
+    MemoAbout->setPalette(palette);
+    // One tab stop at 80 dialog units (a quarter of the average character width each).
+    MemoAbout->setTabStopDistance(80.0 * MemoAbout->fontMetrics().averageCharWidth() / 4.0);
+    auto* scroll = new QScrollArea;
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setBackgroundRole(QPalette::Button);
+    scroll->setWidget(MemoAbout);
+    TabAbout = FilledPage(scroll);
+    TabbedPages->addTab(TabAbout, "&About");
+}
+
+void TKlvForm::BuildLogTab() {
+    RichEditLog = new QPlainTextEdit;
+    RichEditLog->setObjectName("RichEditLog");
+    RichEditLog->setReadOnly(true);
+    RichEditLog->setLineWrapMode(QPlainTextEdit::NoWrap);
+    RichEditLog->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    RichEditLog->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setPixelSize(12);
+    RichEditLog->setFont(font);
+    RichEditLog->setPlainText("empty");
+    TabLog = FilledPage(RichEditLog);
+    TabbedPages->addTab(TabLog, "&Log");
+    TabbedPages->setTabVisible(TabbedPages->indexOf(TabLog), false);
+}
+
+void TKlvForm::SetLineOpener(TComLineOpener opener) {
+    LineOpener() = std::move(opener);
+}
+
+void TKlvForm::AttachDocument(TFileTypeKelvo* document) {
+    if (LineOpener() && document->Stream)
+        document->Stream->SetLineOpener(LineOpener());
+    auto* view = new TVlistView;
+    view->SetColumns({{"Key", 200, Qt::AlignLeft}, {"Value", 160, Qt::AlignRight}});
+    view->SetTextDecoder(DeviceText);
+    view->SetChangeHandler([this](int row) { KelvoListViewChange(row); });
+    view->Bind(KelvoListView);
+    FListView = view;
+    document->AttachListView(TPtr<TSortVListView>(view));
+    connect(KelvoListView->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) {
+                KelvoListViewChange(current.isValid() ? current.row() : -1);
+            });
+    FOnline = std::make_unique<TKelvoOnline>(*document, FHost.get(), FHost.get(), FHost.get());
+}
+
+void TKlvForm::LoadFromStream(TStream* stream, std::int64_t count) {
+    try {
+        ClearAbout();
+        TChangeCursorTemp cursor;
+        // The old document goes with its online operation and its display.
+        FOnline.reset();
+        FListView = nullptr;
+        auto* document = new TFileTypeKelvo;
+        FDocument.Reset(document);
+        document->SetFileName(AdjustExtension(document, GetFileName()));
+        SetFileName(document->GetFileName());
+        AttachDocument(document);
+        if (CkbxProdmod && CkbxProdmod->isChecked())
+            FOnline->SetProductionMode(1);
+        if (stream) {
+            TFileAccess access;
+            access.Reader.Init(stream, GetFileName());
+            access.Reader.Size = count;
+            if (access.Reader.Open())
+                document->Read(access);
+        }
+        SetDocumentModified(false);
+        DocumentChanged();
+        SyncOptions();
+        document->RebuildDisplay();
+        if (!stream) {
+            FOnline->GoOnline(0, 0);
+            FLanguageMark = 0;
+            SyncOptions();
+            DocumentChanged();
+        }
+    } catch (const std::exception&) {
+        ClearAbout();
+    }
+    UpdateStatus();
+    UpdateActions();
+}
+
+void TKlvForm::ClearAbout() {
+    MemoAbout->setPlainText("Empty");
+    lastVisibleCount = -1;
+}
+
+void TKlvForm::DocumentChanged() {
+    if (!Kelvo()) {
+        ClearAbout();
+        return;
+    }
+    MemoAbout->setPlainText(PromptText(Kelvo()->GetInfoText() + "\n\n "));
+    UpdateAboutOnline();
+    UpdateAboutDialog();
+}
+
+void TKlvForm::ReplaceAboutLine(int fromEnd, const std::string& line) {
+    QTextDocument* text = MemoAbout->document();
+    const int index = text->blockCount() - fromEnd;
+    if (index < 0)
+        return;
+    QTextCursor cursor(text->findBlockByNumber(index));
+    cursor.movePosition(QTextCursor::StartOfBlock);
+    cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+    cursor.insertText(QString::fromStdString(line));
+}
+
+void TKlvForm::UpdateAboutOnline() {
+    std::string line = "Online:\t";
+    const TKelvoStream* link = Kelvo() ? Kelvo()->Stream.Get() : nullptr;
+    char text[80];
+    if (link && link->IsOpen()) {
+        std::snprintf(text, sizeof text, "On COM%i at %i Baud", link->Port(), link->Baud());
+        line += text;
+    } else {
+        line += "No";
+        if (link) {
+            std::snprintf(text, sizeof text, " (default is COM%i)", link->Port());
+            line += text;
+        }
+    }
+    ReplaceAboutLine(3, line);
+}
+
+void TKlvForm::UpdateAboutDialog() {
+    std::string line = "Dialog:\t";
+    int visible = 0;
+    if (!Kelvo() || Kelvo()->IsEmpty()) {
+        line += "Empty";
+    } else {
+        const TSortVListView& list = Kelvo()->List();
+        visible = list.GetRowCount();
+        char text[80];
+        std::snprintf(text, sizeof text, "%i lines (%i visible)", list.Data()->Count(), visible);
+        line += text;
+    }
+    ReplaceAboutLine(1, line);
+    lastVisibleCount = visible;
+}
+
+bool TKlvForm::LogVisible() const {
+    return TabbedPages->isTabVisible(TabbedPages->indexOf(TabLog));
+}
+
+void TKlvForm::ShowLog(bool visible) {
+    TabbedPages->setTabVisible(TabbedPages->indexOf(TabLog), visible);
+    FActions.ActionViewLog->setChecked(visible);
+    if (visible)
+        TabbedPages->setCurrentWidget(TabLog);
+}
+
+void TKlvForm::UpdateLog() {
+    ShowLog(true);
+    if (Kelvo() && Kelvo()->Stream && FOnline)
+        RichEditLog->setPlainText(DeviceText(FOnline->RenderLog()));
+}
+
+void TKlvForm::UpdateStatus() {
+    if (!Kelvo()) {
+        SetStatusText({});
+        return;
+    }
+    const int rows = Kelvo()->List().GetRowCount();
+    if (rows <= 0) {
+        SetStatusText("No visible items");
+        return;
+    }
+    const QModelIndex current = KelvoListView->currentIndex();
+    SetStatusText(Kelvo()->GetStatusText(current.isValid() ? current.row() : -1));
+}
+
+void TKlvForm::KelvoListViewChange(int row) {
+    if (!Kelvo())
+        return;
+    if (row < 0 && Kelvo()->List().GetRowCount() <= 0) {
+        SetStatusText("No visible items");
+        return;
+    }
+    if (row >= 0) {
+        SetStatusText(Kelvo()->GetStatusText(row));
+        if (Kelvo()->List().GetRowCount() != lastVisibleCount)
+            UpdateAboutDialog();
+    }
+}
+
+} // namespace kelvo

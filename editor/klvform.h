@@ -1,0 +1,145 @@
+#pragma once
+// The device editor window: one Kelvo parameter set with its Display, About,
+// Options and Log tabs, the actions of its Edit and View menus, and the Qt
+// side of the document's online operation (the 110 ms timer, the close lock,
+// the display it keeps current). Each action forwards to one document
+// operation and then refreshes what the window shows.
+#include "devicelink/comline.h"
+#include "editor/editor_actions.h"
+#include "model/kelvofile.h"
+#include "shell/gui/controlhook.h"
+#include "shell/gui/filesaveform.h"
+
+#include <QPointer>
+
+#include <memory>
+#include <string>
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class QPlainTextEdit;
+class QRadioButton;
+class QTabBar;
+class QTabWidget;
+class QTreeView;
+
+namespace kelvo {
+
+class TKelvoOnline;
+class TVlistView;
+class TEditorHost;
+
+class TKlvForm : public TFiletypeForm<TFileTypeKelvo> {
+    Q_OBJECT
+public:
+    static constexpr int HelpContext = 30;
+
+    explicit TKlvForm(QWidget* owner = nullptr);
+    ~TKlvForm() override;
+
+    std::string GetTitlePrefix() const override { return "Kelvo"; }
+    std::uint32_t GetAcceptedCategories() const override { return 0x80000000u; }
+    void DocumentChanged() override;
+    void LoadFromStream(TStream* stream, std::int64_t count) override;
+    std::string GetFilter() const override { return "|Kelvo Data (*.dat;*.kelvo)|*.dat;*.kelvo"; }
+
+    TFileTypeKelvo* Kelvo() const { return TypedDocument(); }
+    // The online operation of the current document, or null without one.
+    TKelvoOnline* Online() const { return FOnline.get(); }
+    const TEditorActions& Actions() const { return FActions; }
+    QMenu* EditMenu() const { return FEditMenu; }
+    QMenu* ViewMenu() const { return FViewMenu; }
+
+    void ClearAbout();
+    void UpdateAboutOnline();
+    void UpdateAboutDialog();
+    void ShowLog(bool visible);
+    bool LogVisible() const;
+    // Brings the Options controls and the document's language in line with
+    // the settings shared by all editor windows.
+    void SyncOptions();
+    // Runs the enable tests of every action now.
+    void UpdateActions();
+    // The status text of the focused row (or "No visible items").
+    void UpdateStatus();
+
+    // Copies the selected rows (tag 0) or all rows (tag 1) to the clipboard.
+    void CopyLines(int tag);
+    void FindNextError();
+    void GoOnline(int tag);
+    void RequestDeviceCommand(int tag);
+    void EditValue();
+    void UpdateLog();
+
+    // How the documents of new windows reach their device; by default the
+    // serial ports. Tests and the picture tool put the virtual device here.
+    static void SetLineOpener(TComLineOpener opener);
+
+    // Runs op for every editor window, from the last to the first.
+    template <class F> static void ForEachEditor(F op) {
+        const auto windows = Windows();
+        for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
+            if (auto* editor = qobject_cast<TKlvForm*>(*it))
+                op(*editor);
+        }
+    }
+
+    // Components, named as the window's designer names them.
+    QTabWidget* TabbedPages = nullptr;
+    QWidget* TabDisplay = nullptr;
+    QTreeView* KelvoListView = nullptr;
+    QWidget* TabAbout = nullptr;
+    QPlainTextEdit* MemoAbout = nullptr;
+    QWidget* TabOptions = nullptr;
+    QWidget* TabLog = nullptr;
+    QPlainTextEdit* RichEditLog = nullptr;
+    QCheckBox* CkbxAutoConnect = nullptr;
+    QCheckBox* CkbxSpecialOpt = nullptr;
+    QGroupBox* GrpBoxSpecial = nullptr;
+    QCheckBox* CkbxProdmod = nullptr;
+    QRadioButton* Rbtn1152 = nullptr;
+    QRadioButton* Rbtn576 = nullptr;
+    QRadioButton* Rbtn192 = nullptr;
+    QGroupBox* GpbxLanguage = nullptr;
+    QComboBox* CmbxLanguage = nullptr;
+    QLabel* LabelLanguage = nullptr;
+
+    // The number of visible rows last written into the About tab; -1 while it
+    // shows "Empty".
+    int lastVisibleCount = -1;
+
+private:
+    void BuildPages();
+    void BuildDisplayTab();
+    void BuildAboutTab();
+    void BuildOptionsTab();
+    void BuildLogTab();
+    void BuildMenus();
+    void AttachDocument(TFileTypeKelvo* document);
+    void ReplaceAboutLine(int fromEnd, const std::string& line);
+    bool ForwardTabStripKey(QEvent* event);
+    void KelvoListViewChange(int row);
+
+    void CkbxAutoConnectClick();
+    void CkbxSpecialOptClick();
+    void CkbxProdmodClick();
+    void RbtnBaudrateClick(int baud);
+    void CmbxLanguageChange();
+
+    TEditorActions FActions;
+    QMenu* FEditMenu = nullptr;
+    QMenu* FViewMenu = nullptr;
+    TVlistView* FListView = nullptr; // owned by the document's display
+    std::unique_ptr<TEditorHost> FHost;
+    std::unique_ptr<TKelvoOnline> FOnline;
+    std::unique_ptr<TControlWndproc<QTabBar>> FTabHook;
+    // Marks of the Options controls: brought in line with the shared settings.
+    int FAutoConnectMark = 0;
+    int FSpecialOptMark = 0;
+    int FLanguageMark = 0;
+};
+
+} // namespace kelvo

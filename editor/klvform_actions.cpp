@@ -1,0 +1,144 @@
+#include "editor/klvform.h"
+
+#include "editor/send_shortcut.h"
+#include "foundation/codepage.h"
+#include "foundation/prompt.h"
+#include "online/kelvo_online.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+#include <QTreeView>
+
+namespace kelvo {
+
+void TKlvForm::BuildMenus() {
+    const TEditorActions& a = FActions;
+    FEditMenu = new QMenu("&Edit", this);
+    FEditMenu->setToolTip("Edit commands");
+    FEditMenu->addAction(a.ActionCut);
+    FEditMenu->addAction(a.ActionCopy);
+    FEditMenu->addAction(a.ActionPaste);
+    FEditMenu->addSeparator();
+    QMenu* goOnline = FEditMenu->addMenu("Go O&nline");
+    goOnline->menuAction()->setStatusTip("Connect to KELVO device on COM port");
+    goOnline->addAction(a.ActionGoOnlineLast);
+    for (QAction* com : a.ActionGoOnlineCom)
+        goOnline->addAction(com);
+    FEditMenu->addAction(a.ActionGoOffline);
+    FEditMenu->addAction(a.ActionScanCom);
+    FEditMenu->addSeparator();
+    FEditMenu->addAction(a.ActionEditValue);
+    FEditMenu->addAction(a.ActionProgramDevice);
+    FEditMenu->addAction(a.ActionResetDevice);
+    FEditMenu->addSeparator();
+    FEditMenu->addAction(a.ActionCopyLines0);
+    FEditMenu->addAction(a.ActionCopyAllLines);
+    FEditMenu->menuAction()->setStatusTip("Edit commands");
+
+    FViewMenu = new QMenu("&View", this);
+    FViewMenu->menuAction()->setStatusTip("View commands");
+    FViewMenu->addAction(a.ActionViewLog);
+    FViewMenu->addAction(a.ActionUpdateLog);
+    FViewMenu->addAction(a.ActionSaveLog);
+    FViewMenu->addAction(a.ActionFindNextError);
+
+    for (QMenu* menu : {FEditMenu, FViewMenu, goOnline})
+        connect(menu, &QMenu::aboutToShow, this, &TKlvForm::UpdateActions);
+
+    connect(a.ActionCut, &QAction::triggered, this, [] { SendShortcut(ShortcutCtrlX); });
+    connect(a.ActionCopy, &QAction::triggered, this, [] { SendShortcut(ShortcutCtrlC); });
+    connect(a.ActionPaste, &QAction::triggered, this, [] { SendShortcut(ShortcutCtrlV); });
+    connect(a.ActionCopyLines0, &QAction::triggered, this, [] { SendShortcut(ShortcutCtrlC); });
+    connect(a.ActionEditValue, &QAction::triggered, this, [this] { EditValue(); });
+    for (QAction* action : a.Connect)
+        connect(action, &QAction::triggered, this, [this, action] { GoOnline(ActionTag(action)); });
+    connect(a.ActionViewLog, &QAction::triggered, this, [this] { ShowLog(!LogVisible()); });
+    connect(a.ActionUpdateLog, &QAction::triggered, this, [this] { UpdateLog(); });
+    connect(a.ActionSaveLog, &QAction::triggered, this, [this] { ShowLog(true); });
+    connect(a.ActionFindNextError, &QAction::triggered, this, [this] { FindNextError(); });
+    for (QAction* action : {a.ActionProgramDevice, a.ActionResetDevice})
+        connect(action, &QAction::triggered, this,
+                [this, action] { RequestDeviceCommand(ActionTag(action)); });
+    for (QAction* action : {a.ActionCopyLines, a.ActionCopyLines2, a.ActionCopyAllLines})
+        connect(action, &QAction::triggered, this,
+                [this, action] { CopyLines(ActionTag(action)); });
+}
+
+void TKlvForm::UpdateActions() {
+    const TEditorActions& a = FActions;
+    const TFileTypeKelvo* document = Kelvo();
+    const bool empty = IsEmptyDocument();
+    const bool linkOpen = document && document->Stream && document->Stream->IsOpen();
+    a.ActionEditValue->setEnabled(!empty);
+    for (QAction* action : a.Connect)
+        action->setEnabled(FOnline && FOnline->CanConnect(ActionTag(action)));
+    a.ActionViewLog->setChecked(LogVisible());
+    a.ActionUpdateLog->setEnabled(document != nullptr);
+    a.ActionSaveLog->setEnabled(false);
+    a.ActionFindNextError->setEnabled(LogVisible());
+    a.ActionProgramDevice->setEnabled(linkOpen);
+    a.ActionResetDevice->setEnabled(linkOpen);
+    // Copying the selection needs the list to have the focus; otherwise the
+    // keys belong to the control that has it.
+    const bool selection = KelvoListView->hasFocus() && KelvoListView->selectionModel() &&
+                           KelvoListView->selectionModel()->hasSelection();
+    for (QAction* action :
+         {a.ActionCopyLines, a.ActionCopyLines2, a.ActionCopyLines0, a.ActionCopyAllLines})
+        action->setEnabled(!empty && (ActionTag(action) == 1 || selection));
+}
+
+void TKlvForm::CopyLines(int tag) {
+    if (!Kelvo())
+        return;
+    const std::string text = CopyLinesText(*Kelvo(), tag == 1);
+    if (text.empty())
+        return;
+    QGuiApplication::clipboard()->setText(QString::fromStdString(OemToUtf8(text)));
+}
+
+void TKlvForm::FindNextError() {
+    if (!LogVisible())
+        ShowLog(true);
+    TabbedPages->setCurrentWidget(TabLog);
+    RichEditLog->setFocus();
+    QTextCursor cursor = RichEditLog->textCursor();
+    const QString text = RichEditLog->toPlainText();
+    const auto found = text.indexOf("M=-", cursor.position(), Qt::CaseInsensitive);
+    if (found < 0) {
+        Prompt().Ask("Find Next Error", "No more errors found!", TPromptIcon::None,
+                     TPromptButtons::Ok);
+        return;
+    }
+    cursor.setPosition(int(found) + 2);
+    RichEditLog->setTextCursor(cursor);
+    RichEditLog->ensureCursorVisible();
+}
+
+void TKlvForm::GoOnline(int tag) {
+    if (!FOnline)
+        return;
+    FOnline->GoOnline(tag, 0);
+    FLanguageMark = 0;
+    SyncOptions();
+    DocumentChanged();
+    UpdateStatus();
+}
+
+void TKlvForm::RequestDeviceCommand(int tag) {
+    if (FOnline && Kelvo() && Kelvo()->Stream)
+        FOnline->RequestDeviceCommand(tag);
+}
+
+void TKlvForm::EditValue() {
+    if (!Kelvo())
+        return;
+    if (Kelvo()->EditValue(this, -1))
+        DocumentChanged();
+    UpdateStatus();
+}
+
+} // namespace kelvo

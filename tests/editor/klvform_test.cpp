@@ -1,0 +1,344 @@
+#include "editor/editor_fixture.h"
+
+#include "model/dlgline_bits.h"
+#include "shell/gui/filesaveform.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QItemSelectionModel>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+#include <QTreeView>
+
+namespace kelvo::test {
+
+void EditorFixture::SelectRow(int row) {
+    QApplication::setActiveWindow(Form);
+    Form->activateWindow();
+    Form->TabbedPages->setCurrentWidget(Form->TabDisplay);
+    Form->KelvoListView->setFocus();
+    QAbstractItemModel* model = Form->KelvoListView->model();
+    Form->KelvoListView->selectionModel()->setCurrentIndex(
+        model->index(row, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+namespace {
+
+using namespace flags;
+
+TSimLine Line(std::uint16_t address, std::uint16_t flagsWord, std::uint16_t layoutWord,
+              std::string caption, TBytes raw = {}, std::vector<std::string> choices = {}) {
+    TSimLine line;
+    line.Address = address;
+    line.Flags = flagsWord;
+    line.Layout = layoutWord;
+    line.Caption = std::move(caption);
+    line.Raw = std::move(raw);
+    line.Choices = std::move(choices);
+    return line;
+}
+TSimLine LongLine(std::uint16_t address, std::uint16_t flagsWord, std::string caption, int value) {
+    return Line(address, flagsWord | (KindLong << KindShift), 0, std::move(caption),
+                RawLong(value));
+}
+
+std::vector<std::string> MemoLines(const TKlvForm& form) {
+    std::vector<std::string> lines;
+    for (const QString& l : form.MemoAbout->toPlainText().split('\n'))
+        lines.push_back(l.toStdString());
+    return lines;
+}
+
+class Editor : public EditorFixture {};
+
+TEST_F(Editor, ConnectActionsFollowTheLinkAndItsPort) {
+    const TEditorActions& a = Form->Actions();
+    for (QAction* action : a.Connect)
+        EXPECT_FALSE(Enabled(action)) << "no document: " << action->text().toStdString();
+
+    LoadDeviceDialog();
+    EXPECT_TRUE(Enabled(a.ActionGoOnlineLast));
+    EXPECT_TRUE(Enabled(a.ActionGoOnlineCom[4]));
+    EXPECT_TRUE(Enabled(a.ActionScanCom));
+    EXPECT_FALSE(Enabled(a.ActionGoOffline));
+    EXPECT_FALSE(Enabled(a.ActionProgramDevice));
+    Doc().Stream->SetPort(0);
+    EXPECT_FALSE(Enabled(a.ActionGoOnlineLast)) << "no last port";
+    Doc().Stream->SetPort(1);
+
+    GoOnline(3);
+    ASSERT_TRUE(Doc().IsOnline());
+    EXPECT_TRUE(Enabled(a.ActionGoOnlineCom[4])) << "Com5 while online on COM3";
+    EXPECT_FALSE(Enabled(a.ActionGoOnlineCom[2])) << "Com3 while online on COM3";
+    EXPECT_FALSE(Enabled(a.ActionGoOnlineLast));
+    EXPECT_FALSE(Enabled(a.ActionScanCom));
+    EXPECT_TRUE(Enabled(a.ActionGoOffline));
+    EXPECT_TRUE(Enabled(a.ActionProgramDevice));
+    EXPECT_TRUE(Enabled(a.ActionResetDevice));
+
+    a.ActionGoOffline->trigger();
+    EXPECT_FALSE(Doc().IsOnline());
+    EXPECT_FALSE(Enabled(a.ActionGoOffline));
+}
+
+TEST_F(Editor, ActionsCarryTheirCaptionsTagsAndShortcuts) {
+    const TEditorActions& a = Form->Actions();
+    EXPECT_EQ(a.ActionGoOnlineCom[9]->text(), "Go Online On Com1&0");
+    EXPECT_EQ(a.ActionGoOnlineCom[9]->shortcut(), QKeySequence("Ctrl+Shift+0"));
+    EXPECT_EQ(ActionTag(a.ActionGoOnlineCom[19]), 20);
+    EXPECT_TRUE(a.ActionGoOnlineCom[19]->shortcut().isEmpty());
+    EXPECT_EQ(ActionTag(a.ActionGoOffline), -1);
+    EXPECT_EQ(ActionTag(a.ActionScanCom), -2);
+    EXPECT_EQ(ActionTag(a.ActionProgramDevice), 2);
+    EXPECT_EQ(ActionTag(a.ActionResetDevice), 1);
+    EXPECT_EQ(ActionTag(a.ActionCopyAllLines), 1);
+    EXPECT_EQ(a.ActionProgramDevice->shortcuts(),
+              (QList<QKeySequence>{QKeySequence("F5"), QKeySequence("Ctrl+Shift+F5")}));
+    EXPECT_EQ(ActionCategory(a.ActionScanCom), "Connect");
+    EXPECT_EQ(ActionCategory(a.ActionFindNextError), "View");
+    EXPECT_EQ(ActionCategory(a.ActionCopyLines2), "Edit");
+    EXPECT_EQ(a.ActionCopy->statusTip(), "Copy the the current selection to the clipboard");
+    EXPECT_FALSE(Enabled(a.ActionSaveLog));
+    EXPECT_TRUE(Enabled(a.ActionCut));
+
+    const QList<QAction*> edit = Form->EditMenu()->actions();
+    ASSERT_EQ(edit.size(), 14);
+    EXPECT_EQ(edit[4]->text(), "Go O&nline");
+    EXPECT_EQ(edit[4]->menu()->actions().size(), 21);
+    EXPECT_EQ(edit[12], a.ActionCopyLines0);
+    EXPECT_EQ(Form->ViewMenu()->actions().size(), 4);
+}
+
+TEST_F(Editor, CopyRulesNeedADocumentAndForSelectedLinesTheFocusedList) {
+    const TEditorActions& a = Form->Actions();
+    EXPECT_FALSE(Enabled(a.ActionCopyAllLines)) << "empty document";
+    LoadDeviceDialog();
+    EXPECT_TRUE(Enabled(a.ActionCopyAllLines));
+    SelectRow(2);
+    EXPECT_TRUE(Enabled(a.ActionCopyLines));
+    EXPECT_TRUE(Enabled(a.ActionCopyLines2));
+    Form->TabbedPages->setCurrentWidget(Form->TabAbout);
+    Form->MemoAbout->setFocus();
+    EXPECT_FALSE(Enabled(a.ActionCopyLines)) << "the list has no focus";
+    EXPECT_TRUE(Enabled(a.ActionCopyAllLines));
+}
+
+TEST_F(Editor, CopyAllLinesPadsCaptionsIndentsAndKeepsBlankLines) {
+    LoadLines({LongLine(0x10, 0, "Alpha", 5),
+               Line(0x20, Separator | (KindLabel << KindShift), 0, "Group"),
+               LongLine(0x21, IndentLow | IndentHigh, "Deep", 7),
+               LongLine(0x22, 0, "A caption longer than 22", 1)});
+    Form->Actions().ActionCopyAllLines->trigger();
+    const std::string text = QGuiApplication::clipboard()->text().toStdString();
+
+    const std::string header = "       <Caption>      :      <Value>\r\n\r\n";
+    ASSERT_EQ(text.substr(0, header.size()), header);
+    EXPECT_NE(text.find("Alpha                 :                   5\r\n\r\nGroup"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("\r\n      Deep            :                   7\r\n"), std::string::npos)
+        << text;
+    EXPECT_NE(text.find("\r\nA caption longer than 22:                   1\r\n"), std::string::npos)
+        << text;
+}
+
+TEST_F(Editor, CopySelectedLinesFromTheMenuActsAsCtrlCInTheList) {
+    LoadLines({LongLine(0x10, 0, "Alpha", 5), LongLine(0x11, 0, "Beta", 6)});
+    QGuiApplication::clipboard()->setText("untouched");
+    SelectRow(1);
+    Form->UpdateActions();
+    Form->Actions().ActionCopyLines0->trigger();
+    const std::string text = QGuiApplication::clipboard()->text().toStdString();
+    EXPECT_NE(text.find("Beta"), std::string::npos) << text;
+    EXPECT_EQ(text.find("Alpha"), std::string::npos) << text;
+}
+
+TEST_F(Editor, AboutTabShowsTheFileTheLinkAndTheDialog) {
+    EXPECT_EQ(Form->MemoAbout->toPlainText(), "Empty");
+    LoadDeviceDialog();
+    std::vector<std::string> lines = MemoLines(*Form);
+    ASSERT_GE(lines.size(), 7u);
+    EXPECT_EQ(lines[0], "File name:\tset.dat");
+    const std::size_t n = lines.size();
+    EXPECT_EQ(lines[n - 3], "Online:\tNo (default is COM1)");
+    EXPECT_EQ(lines[n - 2], "");
+    const int all = Doc().Entries.Count();
+    const int visible = Doc().List().GetRowCount();
+    EXPECT_EQ(lines[n - 1], "Dialog:\t" + std::to_string(all) + " lines (" +
+                                std::to_string(visible) + " visible)");
+    EXPECT_EQ(Form->lastVisibleCount, visible);
+
+    GoOnline(1);
+    lines = MemoLines(*Form);
+    EXPECT_EQ(lines[lines.size() - 3], "Online:\tOn COM1 at 115200 Baud");
+}
+
+TEST_F(Editor, AListWithoutVisibleRowsSaysSo) {
+    LoadLines({LongLine(0x10, Hidden, "Hidden one", 5), LongLine(0x11, Hidden, "Hidden two", 6)});
+    ASSERT_FALSE(Doc().IsEmpty());
+    ASSERT_EQ(Doc().List().GetRowCount(), 0);
+    EXPECT_EQ(Form->StatusText(), "No visible items");
+    EXPECT_FALSE(Enabled(Form->Actions().ActionCopyLines));
+    EXPECT_TRUE(Enabled(Form->Actions().ActionCopyAllLines));
+}
+
+TEST_F(Editor, StatusTextNamesTheFocusedLine) {
+    LoadDeviceDialog();
+    SelectRow(0);
+    EXPECT_EQ(Form->StatusText().rfind(
+                  "Line 1/" + std::to_string(Doc().List().GetRowCount()) + ": \"0x0010", 0),
+              0u)
+        << Form->StatusText();
+    EXPECT_NE(Form->StatusText().find("\t Offline"), std::string::npos);
+}
+
+TEST_F(Editor, FindNextErrorWalksTheNegativeResultsAndSaysWhenThereAreNoMore) {
+    LoadDeviceDialog();
+    EXPECT_FALSE(Enabled(Form->Actions().ActionFindNextError)) << "Log tab hidden";
+    Form->Actions().ActionViewLog->trigger();
+    ASSERT_TRUE(Form->LogVisible());
+    EXPECT_TRUE(Form->Actions().ActionViewLog->isChecked());
+    EXPECT_EQ(Form->TabbedPages->currentWidget(), Form->TabLog);
+    EXPECT_TRUE(Enabled(Form->Actions().ActionFindNextError));
+    const QString log = "Result: COM=0 Stream=5\nResult: COM=0 Stream=-914\n"
+                        "Result: cOm=-15 Stream=0\nResult: COM=0 Stream=0\n";
+    Form->RichEditLog->setPlainText(log);
+    QTextCursor start = Form->RichEditLog->textCursor();
+    start.setPosition(0);
+    Form->RichEditLog->setTextCursor(start);
+
+    Form->FindNextError();
+    EXPECT_EQ(Form->RichEditLog->textCursor().position(), log.indexOf("m=-914") + 2);
+    Form->FindNextError();
+    EXPECT_EQ(Form->RichEditLog->textCursor().position(), log.indexOf("m=-15") + 2);
+    const int caret = Form->RichEditLog->textCursor().position();
+    Form->FindNextError();
+    ASSERT_EQ(Prompt.Asked.size(), 1u);
+    EXPECT_EQ(Prompt.Asked[0].Caption, "Find Next Error");
+    EXPECT_EQ(Prompt.Asked[0].Text, "No more errors found!");
+    EXPECT_EQ(Prompt.Asked[0].Buttons, TPromptButtons::Ok);
+    EXPECT_EQ(Form->RichEditLog->textCursor().position(), caret);
+
+    Form->Actions().ActionViewLog->trigger();
+    EXPECT_FALSE(Form->LogVisible());
+    EXPECT_FALSE(Enabled(Form->Actions().ActionFindNextError));
+}
+
+TEST_F(Editor, UpdateLogShowsTheRenderedTransferLog) {
+    LoadDeviceDialog();
+    EXPECT_EQ(Form->RichEditLog->toPlainText(), "empty");
+    GoOnline(1);
+    Form->Actions().ActionUpdateLog->trigger();
+    EXPECT_TRUE(Form->LogVisible());
+    EXPECT_NE(Form->RichEditLog->toPlainText().indexOf("Result: COM="), -1);
+}
+
+TEST_F(Editor, EditingACountOfflineHidesAndShowsItsInstancesAndMarksModified) {
+    LoadDeviceDialog();
+    ASSERT_FALSE(Form->IsModifiedDocument());
+    TEntry* count = Find(demo::AlarmCount);
+    ASSERT_TRUE(count);
+    ASSERT_TRUE(Find(demo::AlarmSetpoint, 1));
+    const int rows = Doc().List().GetRowCount();
+
+    SelectRow(RowOf(count));
+    Values.Texts = {"1"};
+    Form->Actions().ActionEditValue->trigger();
+    EXPECT_EQ(count->Value->GetText(), "1");
+    EXPECT_TRUE(Find(demo::AlarmSetpoint, 1)->HiddenByCount);
+    EXPECT_LT(Doc().List().GetRowCount(), rows);
+    EXPECT_TRUE(Form->IsModifiedDocument());
+
+    Find(demo::AlarmSetpoint, 0)->Value->SetText("55");
+    SelectRow(RowOf(count));
+    Values.Texts = {"2"};
+    Form->EditValue();
+    ASSERT_TRUE(Find(demo::AlarmSetpoint, 1));
+    EXPECT_FALSE(Find(demo::AlarmSetpoint, 1)->HiddenByCount);
+    EXPECT_EQ(Find(demo::AlarmSetpoint, 1)->Value->GetText(), "80") << "its old value is back";
+    EXPECT_EQ(Doc().List().GetRowCount(), rows);
+}
+
+TEST_F(Editor, EditingAnUnmodifyingLineCancellingAndReadOnlyLinesLeaveTheDocumentUnmodified) {
+    LoadDeviceDialog();
+    TEntry* contrast = Find(0x0084);
+    ASSERT_TRUE(contrast);
+    SelectRow(RowOf(contrast));
+    Values.Texts = {"9"};
+    Form->EditValue();
+    EXPECT_EQ(contrast->Value->GetText(), "9");
+    EXPECT_FALSE(Form->IsModifiedDocument()) << "Layout bit 13";
+
+    TEntry* filter = Find(0x0025);
+    SelectRow(RowOf(filter));
+    Values.Texts = {std::nullopt};
+    Form->EditValue();
+    EXPECT_EQ(filter->Value->GetText(), "500");
+    EXPECT_FALSE(Form->IsModifiedDocument()) << "cancelled";
+
+    SelectRow(RowOf(Find(demo::ProgramName)));
+    const int shown = Values.Shown;
+    Form->EditValue();
+    EXPECT_EQ(Values.Shown, shown) << "no dialog for a read-only line";
+    ASSERT_EQ(Prompt.Asked.size(), 1u);
+    EXPECT_EQ(Prompt.Asked[0].Caption, "Edit Value");
+    EXPECT_EQ(Prompt.Asked[0].Text, "This line can't be changed!");
+    EXPECT_EQ(Prompt.Asked[0].Icon, TPromptIcon::Warning);
+}
+
+TEST_F(Editor, EditingOnlineShowsTheOldValueUntilTheDeviceHoldsTheNewOne) {
+    LoadDeviceDialog();
+    GoOnline(1);
+    TEntry* filter = Find(0x0025);
+    ASSERT_TRUE(filter);
+    SelectRow(RowOf(filter));
+    Values.Texts = {"750"};
+    Form->EditValue();
+    EXPECT_EQ(filter->Value->GetText(), "500") << "not written yet";
+    ASSERT_TRUE(Doc().PendingEntry);
+
+    Cycle();
+    const TBytes* raw = Device->WorkingValue(0x0025, 0);
+    ASSERT_TRUE(raw && raw->size() >= 4);
+    EXPECT_EQ((*raw)[0] | (*raw)[1] << 8, 750);
+    for (int i = 0; i < 3 && filter->Value->GetText() != "750"; ++i)
+        Cycle();
+    EXPECT_EQ(filter->Value->GetText(), "750");
+}
+
+TEST_F(Editor, ANewWindowGoesOnlineOnTheLastPortAtOnce) {
+    Form->LoadFromStream(nullptr, 0);
+    EXPECT_EQ(Form->windowTitle(), "Kelvo New.dat");
+    ASSERT_TRUE(Form->Online());
+    EXPECT_TRUE(Form->Online()->IsOnline());
+    EXPECT_EQ(Doc().Stream->Port(), 1);
+    EXPECT_FALSE(Doc().IsEmpty());
+}
+
+TEST_F(Editor, AWindowClosedUnderADeviceExchangeClosesWhenTheExchangeEnds) {
+    LoadDeviceDialog();
+    Form->CloseLock.Lock();
+    EXPECT_FALSE(Form->close());
+    ASSERT_TRUE(Form);
+    EXPECT_TRUE(Form->CloseLock.Unlock());
+    ASSERT_TRUE(Form) << "deleted later from the event loop";
+    DrainEvents();
+    EXPECT_FALSE(Form);
+}
+
+TEST_F(Editor, AFileThatFailsToLoadLeavesAnEmptyWindow) {
+    const TBytes garbage = {0x01, 0x02, 0x03};
+    TMemoryStream stream;
+    stream.Write(garbage.data(), 3);
+    stream.Seek(0, 0);
+    Form->SetFileName("broken.dat");
+    Form->LoadFromStream(&stream, 3);
+    EXPECT_TRUE(Form->IsEmptyDocument());
+    EXPECT_EQ(Form->KelvoListView->model()->rowCount(), 0);
+    EXPECT_FALSE(Enabled(Form->Actions().ActionEditValue));
+}
+
+} // namespace
+} // namespace kelvo::test

@@ -19,27 +19,6 @@ namespace {
 
 using test::TTestData;
 
-// The application lives from before the first test to after the last one; left
-// to the exit handlers, it would outlive parts of Qt it still needs.
-class TGuiEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        App = std::make_unique<QApplication>(Argc, Argv);
-    }
-    void TearDown() override { App.reset(); }
-
-private:
-    int Argc = 1;
-    char Name[21] = "foundation_gui_tests";
-    char* Argv[2] = {Name, nullptr};
-    std::unique_ptr<QApplication> App;
-};
-
-[[maybe_unused]] ::testing::Environment* const GuiEnvironment =
-    ::testing::AddGlobalTestEnvironment(new TGuiEnvironment);
-
 class VlistView : public ::testing::Test {
 protected:
     void SetUp() override {

@@ -2,6 +2,7 @@
 
 #include "editor/editor_host.h"
 #include "foundation/codepage.h"
+#include "foundation/gui/memotab.h"
 #include "foundation/gui/vlistview.h"
 #include "online/kelvo_online.h"
 #include "shell/fileaccess.h"
@@ -71,6 +72,7 @@ TKlvForm::~TKlvForm() {
     // controls; both go before them.
     FOnline.reset();
     FTabHook.reset();
+    FMemoTab.reset();
     FDocument.Reset();
 }
 
@@ -126,11 +128,14 @@ void TKlvForm::BuildAboutTab() {
     QPalette palette = MemoAbout->palette();
     palette.setColor(QPalette::Base, palette.color(QPalette::Button));
     MemoAbout->setPalette(palette);
-    // One tab stop at 80 dialog units (a quarter of the average character width each).
-    MemoAbout->setTabStopDistance(80.0 * MemoAbout->fontMetrics().averageCharWidth() / 4.0);
+    // The memo sizes itself to its text; the scroll box around it scrolls.
+    FMemoTab = std::make_unique<TMemoTab>(MemoAbout);
+    FMemoTab->SetAutoFit(true);
+    FMemoTab->TabStops = {80};
+    FMemoTab->ApplyTabStops();
     auto* scroll = new QScrollArea;
     scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setWidgetResizable(true);
+    scroll->setWidgetResizable(false);
     scroll->setBackgroundRole(QPalette::Button);
     scroll->setWidget(MemoAbout);
     TabAbout = FilledPage(scroll);

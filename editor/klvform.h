@@ -29,6 +29,7 @@ class QTreeView;
 namespace kelvo {
 
 class TKelvoOnline;
+class TMemoTab;
 class TVlistView;
 class TEditorHost;
 
@@ -135,6 +136,7 @@ private:
     TVlistView* FListView = nullptr; // owned by the document's display
     std::unique_ptr<TEditorHost> FHost;
     std::unique_ptr<TKelvoOnline> FOnline;
+    std::unique_ptr<TMemoTab> FMemoTab;
     std::unique_ptr<TControlWndproc<QTabBar>> FTabHook;
     // Marks of the Options controls: brought in line with the shared settings.
     int FAutoConnectMark = 0;

@@ -12,6 +12,8 @@
 #include <QTabWidget>
 #include <QTreeView>
 
+KELVO_GUI_TEST_ENVIRONMENT("editor_tests");
+
 namespace kelvo::test {
 
 void EditorFixture::SelectRow(int row) {

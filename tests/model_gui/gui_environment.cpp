@@ -1,3 +1,3 @@
-#include "foundation_gui/gui_environment.h"
+#include "support/gui_environment.h"
 
 KELVO_GUI_TEST_ENVIRONMENT("model_gui_tests");

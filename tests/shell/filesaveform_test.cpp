@@ -12,6 +12,8 @@
 #include <filesystem>
 #include <fstream>
 
+KELVO_GUI_TEST_ENVIRONMENT("shell_gui_tests");
+
 namespace kelvo {
 namespace {
 

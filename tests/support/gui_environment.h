@@ -1,33 +1,35 @@
 #pragma once
 // One QApplication for a whole test program, offscreen unless told otherwise.
-// It lives from before the first test to after the last one; left to the exit
-// handlers, it would outlive parts of Qt it still needs.
+// Each GUI test program registers it once:
+//     KELVO_GUI_TEST_ENVIRONMENT("program_name")
 #include <gtest/gtest.h>
 
 #include <QApplication>
 
 #include <memory>
+#include <string>
 
 namespace kelvo::test {
 
+// The application lives from before the first test to after the last one; left
+// to the exit handlers, it would outlive parts of Qt it still needs.
 class TGuiEnvironment : public ::testing::Environment {
 public:
+    explicit TGuiEnvironment(const char* name) : Name(name) {}
     void SetUp() override {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
+        Argv[0] = Name.data();
         App = std::make_unique<QApplication>(Argc, Argv);
     }
     void TearDown() override { App.reset(); }
 
 private:
+    std::string Name;
     int Argc = 1;
-    char Name[16] = "kelvo_gui_tests";
-    char* Argv[2] = {Name, nullptr};
+    char* Argv[2] = {nullptr, nullptr};
     std::unique_ptr<QApplication> App;
 };
-
-inline ::testing::Environment* const GuiEnvironment =
-    ::testing::AddGlobalTestEnvironment(new TGuiEnvironment);
 
 // Lets posted events run, deferred deletions included.
 inline void DrainEvents() {
@@ -38,3 +40,7 @@ inline void DrainEvents() {
 }
 
 } // namespace kelvo::test
+
+#define KELVO_GUI_TEST_ENVIRONMENT(name)                                                           \
+    [[maybe_unused]] static ::testing::Environment* const KelvoGuiEnvironment =                    \
+        ::testing::AddGlobalTestEnvironment(new ::kelvo::test::TGuiEnvironment(name))

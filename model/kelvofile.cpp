@@ -66,6 +66,10 @@ void TFileTypeKelvo::DoRead(TFileAccess& access) {
                 TEntry entry(this);
                 if (entry.Read(in) < 0)
                     break;
+                if (Entries.Count() >= Bounds.Entries) {
+                    status = DialogTooLarge;
+                    break;
+                }
                 Entries.push_back(entry);
             }
             in.Sync();

@@ -44,8 +44,22 @@ public:
         CountNegative = -1993,
         CountNotLong = -1994,
         MemberWithoutCount = -1995,
+        DialogTooLarge = -1990,
     };
     static constexpr int MaxGroupCount = 100;
+    // Bounds of an expanded dialog, so that a small file cannot make the
+    // document take all memory: a count multiplies its group up to a hundred
+    // times. A device sends at most one line per 16-bit address, and real
+    // groups have a few dozen lines; 4,096 lines per instance is far beyond
+    // any of them. A million entries (lines, expanded instances and separator
+    // lines) take some 200 MB and load in about a second (model_bounds_bench),
+    // ten times the largest dialog the other benchmarks use.
+    static constexpr int MaxInstanceLines = 4096;
+    static constexpr int MaxEntries = 1000000;
+    struct TBounds {
+        int InstanceLines = MaxInstanceLines; // separator lines not counted
+        int Entries = MaxEntries;
+    };
     static constexpr std::int32_t DialogVersionCleared = -1;
     static constexpr std::int32_t DialogVersionProcessed = 2;
 
@@ -163,10 +177,14 @@ public:
     TSortVListView& List() const { return *ListView; }
 
     // Expands repeated groups, removes blank lines and adds separators;
-    // status becomes negative on a structural error, which empties the document.
+    // status becomes negative on a structural error or a dialog beyond the
+    // bounds, which empties the document; an exception (memory) gives -1.
     void PostProcess(int& status);
     // Re-expands the group whose count line entry is; nothing for other lines.
     void ExpandGroupOf(TEntry& entry);
+    // Whether entry holds the count of a repeated group: a count line with a
+    // value, or the line after a count line without one.
+    bool HoldsGroupCount(const TEntry& entry);
 
     // The line status of a row (a negative row stands for the selected row).
     std::string GetStatusText(int row) const;
@@ -197,6 +215,8 @@ public:
     static void SetLastComPort(int port);
 
     TEntries Entries;
+    // A dialog beyond these is malformed (DialogTooLarge).
+    TBounds Bounds;
 
 private:
     TKelvoViewData ViewData{&Entries};
@@ -228,7 +248,12 @@ public:
 
 private:
     TMlcoverage Coverage();
+    int ExpandAllGroups();
+    // The count line entry is or whose count it holds; end() for none.
+    TEntryIterator CountLineOf(const TEntry& entry);
     int ExpandGroup(TEntryIterator countLine, TEntryIterator& last);
+    // The number of entries TidyEntries leaves.
+    std::int64_t TidiedCount() const;
     void TidyEntries();
 };
 

@@ -7,6 +7,7 @@
 
 #include "model/dlglinevalue.h"
 
+#include <exception>
 #include <iterator>
 
 namespace kelvo {
@@ -37,32 +38,41 @@ bool StartsInstance(const TEntry* previous, const TEntry& entry) {
 } // namespace
 
 void TFileTypeKelvo::PostProcess(int& status) {
-    if (status >= 0) {
-        Entries.DialogVersion = DialogVersionProcessed;
-        for (auto it = Entries.begin(); it != Entries.end(); ++it) {
-            const int level = it->GroupLevel();
-            if (level == layout::LevelOrdinary)
-                continue;
-            if (level != layout::LevelCount) {
-                status = MemberWithoutCount;
-                break;
-            }
-            TEntryIterator last;
-            const int result = ExpandGroup(it, last);
-            if (result < 0) {
-                status = result;
-                break;
-            }
-            it = last;
-        }
+    try {
+        if (status >= 0)
+            status = ExpandAllGroups();
+        if (status >= 0 && TidiedCount() > Bounds.Entries)
+            status = DialogTooLarge;
+        if (status >= 0)
+            TidyEntries();
+        if (status < 0)
+            Entries.Clear();
+        RebuildDisplay();
+    } catch (const std::exception&) {
+        // Out of memory, most likely: the dialog cannot be held, which for the
+        // user is the same as a file that cannot be read.
+        status = ReadException;
+        Entries.Clear();
+        RebuildDisplay();
     }
     if (status >= 0)
-        TidyEntries();
-    else
-        Entries.Clear();
-    RebuildDisplay();
-    if (status >= 0)
         StartRefreshCycle();
+}
+
+int TFileTypeKelvo::ExpandAllGroups() {
+    Entries.DialogVersion = DialogVersionProcessed;
+    for (auto it = Entries.begin(); it != Entries.end(); ++it) {
+        const int level = it->GroupLevel();
+        if (level == layout::LevelOrdinary)
+            continue;
+        if (level != layout::LevelCount)
+            return MemberWithoutCount;
+        TEntryIterator last;
+        if (const int result = ExpandGroup(it, last); result < 0)
+            return result;
+        it = last;
+    }
+    return 0;
 }
 
 int TFileTypeKelvo::ExpandGroup(TEntryIterator countLine, TEntryIterator& last) {
@@ -89,6 +99,7 @@ int TFileTypeKelvo::ExpandGroup(TEntryIterator countLine, TEntryIterator& last) 
     int instances = 0;
     int instanceSize = 0;
     int current = 0;
+    int firstInstanceLines = 0;
     const TEntry* previous = nullptr;
     for (; regionEnd != Entries.end(); ++regionEnd) {
         const int level = regionEnd->GroupLevel();
@@ -107,12 +118,19 @@ int TFileTypeKelvo::ExpandGroup(TEntryIterator countLine, TEntryIterator& last) 
         ++current;
         if (instances > 1 && current > instanceSize)
             return InstanceTooLong;
+        // Separator lines (blank) do not count towards the bound, so that a
+        // group can be expanded again after the list was tidied.
+        if (instances == 1 && !regionEnd->IsBlank() && ++firstInstanceLines > Bounds.InstanceLines)
+            return DialogTooLarge;
         previous = &*regionEnd;
     }
     if (instances == 1)
         instanceSize = current;
     else if (instances > 1 && current != instanceSize)
         return InstancesDiffer;
+    if (count > instances &&
+        Entries.Count() + std::int64_t(count - instances) * instanceSize > Bounds.Entries)
+        return DialogTooLarge;
 
     int instance = -1;
     previous = nullptr;
@@ -141,26 +159,44 @@ int TFileTypeKelvo::ExpandGroup(TEntryIterator countLine, TEntryIterator& last) 
     return 0;
 }
 
-void TFileTypeKelvo::ExpandGroupOf(TEntry& entry) {
+TFileTypeKelvo::TEntryIterator TFileTypeKelvo::CountLineOf(const TEntry& entry) {
     auto it = Entries.begin();
     while (it != Entries.end() && &*it != &entry)
         ++it;
     if (it == Entries.end())
+        return it;
+    if (it->GroupLevel() == layout::LevelCount)
+        return it;
+    // The value line behind a count line without value holds the count.
+    if (it == Entries.begin())
+        return Entries.end();
+    const auto before = std::prev(it);
+    if (before->GroupLevel() != layout::LevelCount || before->Value)
+        return Entries.end();
+    return before;
+}
+
+bool TFileTypeKelvo::HoldsGroupCount(const TEntry& entry) {
+    return entry.Value && CountLineOf(entry) != Entries.end();
+}
+
+void TFileTypeKelvo::ExpandGroupOf(TEntry& entry) {
+    const auto countLine = CountLineOf(entry);
+    if (countLine == Entries.end())
         return;
-    if (it->GroupLevel() != layout::LevelCount) {
-        // The value line behind a count line without value holds the count.
-        if (it == Entries.begin())
-            return;
-        const auto before = std::prev(it);
-        if (before->GroupLevel() != layout::LevelCount || before->Value)
-            return;
-        it = before;
-    }
     const int shownBefore = Entries.Count() - Entries.HiddenCount;
     TEntryIterator last;
-    ExpandGroup(it, last);
+    ExpandGroup(countLine, last);
     if (Entries.Count() - Entries.HiddenCount != shownBefore)
         RebuildDisplay();
+}
+
+std::int64_t TFileTypeKelvo::TidiedCount() const {
+    std::int64_t count = 0;
+    for (const TEntry& entry : Entries)
+        if (!entry.IsBlank())
+            count += (entry.Flags & flags::Separator) ? 2 : 1;
+    return count;
 }
 
 void TFileTypeKelvo::TidyEntries() {

@@ -46,15 +46,24 @@ std::optional<std::int32_t> ParseLongText(std::string_view text) {
             p += 2;
         }
     }
-    std::uint32_t value = 0;
+    // Hexadecimal and octal digits spell the 32 bits of the value, as caption
+    // placeholders show them; decimal digits spell the signed number itself.
+    const std::uint64_t largest = negative ? 0x80000000u : base == 10 ? 0x7FFFFFFFu : 0xFFFFFFFFu;
+    std::uint64_t value = 0;
     std::size_t digits = 0;
-    for (; p < text.size() && DigitValue(text[p]) < base; ++p, ++digits)
-        value = value * std::uint32_t(base) + std::uint32_t(DigitValue(text[p]));
-    if (digits == 0)
+    bool tooLarge = false;
+    for (; p < text.size() && DigitValue(text[p]) < base; ++p, ++digits) {
+        value = value * std::uint64_t(base) + std::uint64_t(DigitValue(text[p]));
+        if (value > largest) {
+            tooLarge = true;
+            value = largest; // keeps the sum from overflowing on long digit runs
+        }
+    }
+    if (digits == 0 || tooLarge)
         return std::nullopt;
     if (negative)
-        value = 0u - value;
-    return std::int32_t(value);
+        return std::int32_t(-std::int64_t(value));
+    return std::int32_t(std::uint32_t(value));
 }
 
 std::optional<double> ParseDoubleText(std::string_view text) {

@@ -9,8 +9,11 @@
 namespace kelvo {
 
 // Like scanf "%li": leading blanks, a sign, then decimal, "0x" hexadecimal or
-// leading-0 octal digits up to the first other character. Wider numbers are
-// taken modulo 2^32, so 0xFFFFFFFF reads as -1. No digits: nothing.
+// leading-0 octal digits up to the first other character. No digits: nothing.
+// A number that does not fit gives nothing too, never a wrapped value:
+// decimal must lie in -2147483648..2147483647; hexadecimal and octal digits
+// are the value's 32 bits (0xFFFFFFFF reads as -1, as a caption shows -1 in
+// hexadecimal), up to 0xFFFFFFFF, and with a minus sign at most 0x80000000.
 std::optional<std::int32_t> ParseLongText(std::string_view text);
 
 // Like scanf "%lf" with a point as decimal separator. No number: nothing.

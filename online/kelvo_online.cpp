@@ -79,25 +79,23 @@ void TKelvoOnline::ApplyPendingEdit() {
     TPtr<TEntry> pending(FDocument.PendingEntry.Release());
     if (!pending || !pending->Value)
         return;
-    for (TEntry& entry : FDocument.Entries) {
-        if (!entry.Value || entry.Address != pending->Address || entry.IndexI != pending->IndexI ||
-            !entry.Value->IsSameKind(*pending->Value))
-            continue;
-        entry.Value = std::move(pending->Value);
-        const int shownBefore = FDocument.Entries.Count() - FDocument.Entries.HiddenCount;
-        FDocument.ExpandGroupOf(entry);
-        if (FDocument.Entries.Count() - FDocument.Entries.HiddenCount != shownBefore) {
-            if (FView)
-                FView->ListChanged();
-        } else {
-            RepaintEntry(entry);
-        }
-        if (!(entry.Layout & layout::Unmodifying)) {
-            FDocument.Info.SetModified(TFileInfo::UndeterminedSize);
-            if (FView)
-                FView->DocumentChanged();
-        }
+    TEntry* found = DocumentEntryFor(*pending);
+    if (!found)
         return;
+    TEntry& entry = *found;
+    entry.Value = std::move(pending->Value);
+    const int shownBefore = FDocument.Entries.Count() - FDocument.Entries.HiddenCount;
+    FDocument.ExpandGroupOf(entry);
+    if (FDocument.Entries.Count() - FDocument.Entries.HiddenCount != shownBefore) {
+        if (FView)
+            FView->ListChanged();
+    } else {
+        RepaintEntry(entry);
+    }
+    if (!(entry.Layout & layout::Unmodifying)) {
+        FDocument.Info.SetModified(TFileInfo::UndeterminedSize);
+        if (FView)
+            FView->DocumentChanged();
     }
 }
 

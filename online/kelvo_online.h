@@ -121,6 +121,12 @@ private:
     void CarryOutDeviceRequest();
     void CompareWithOldData(const TFileTypeKelvo::TEntry& line);
     int BackgroundStep();
+    // The document's entry that a line (an edited copy, an old-data line)
+    // stands for: the same address, instance and kind.
+    TFileTypeKelvo::TEntry* DocumentEntryFor(const TFileTypeKelvo::TEntry& line);
+    void CountWritten(const TFileTypeKelvo::TEntry& written);
+    // A count line took a new value while online: its group is expanded again.
+    void FollowGroupCount(TFileTypeKelvo::TEntry& countEntry);
     void RepaintEntry(const TFileTypeKelvo::TEntry& entry);
     void RepaintAll();
     void UpdateStatus();

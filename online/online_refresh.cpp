@@ -44,10 +44,15 @@ int TKelvoOnline::ReadWriteLine(TEntry& entry, bool write) {
             if (command.Send())
                 return CommandRefused;
             if (entry.Value->WriteRaw(stream) >= 0 && stream.EndWrite() == 0 && !command.Finish())
-                return 0;
+                break;
             stream.SetBroken(true);
         }
+        CountWritten(entry);
+        return 0;
     }
+
+    const auto* number = dynamic_cast<const TDlglineValueLong*>(entry.Value.Get());
+    const std::int32_t numberBefore = number ? number->Value : 0;
 
     unsigned char status[2] = {};
     for (;;) {
@@ -83,7 +88,54 @@ int TKelvoOnline::ReadWriteLine(TEntry& entry, bool write) {
         MarkDisplayDirty();
     }
     RepaintEntry(entry);
+    if (number && number->Value != numberBefore && FDocument.HoldsGroupCount(entry))
+        FollowGroupCount(entry);
     return 0;
+}
+
+TEntry* TKelvoOnline::DocumentEntryFor(const TEntry& line) {
+    TEntry* match = nullptr;
+    for (TEntry& entry : FDocument.Entries) {
+        if (&entry == &line)
+            return &entry;
+        if (!match && entry.Value && line.Value && entry.Address == line.Address &&
+            entry.IndexI == line.IndexI && entry.Value->IsSameKind(*line.Value))
+            match = &entry;
+    }
+    return match;
+}
+
+// The device took a new count (from an edited copy, the old data or a tool):
+// the document's count line shows it and its group follows at once, so that
+// the new instances can be addressed before the refresh comes round to it.
+void TKelvoOnline::CountWritten(const TEntry& written) {
+    if (written.Kind() != KindLong)
+        return;
+    TEntry* held = DocumentEntryFor(written);
+    if (!held || !FDocument.HoldsGroupCount(*held))
+        return;
+    if (held != &written) {
+        if (held->Value->IsEqual(*written.Value))
+            return;
+        held->Value->Assign(*written.Value);
+        RepaintEntry(*held);
+    }
+    FollowGroupCount(*held);
+}
+
+void TKelvoOnline::FollowGroupCount(TEntry& countEntry) {
+    TFileTypeKelvo& doc = FDocument;
+    const int shownBefore = doc.Entries.Count() - doc.Entries.HiddenCount;
+    doc.ExpandGroupOf(countEntry);
+    if (doc.Entries.Count() - doc.Entries.HiddenCount == shownBefore)
+        return;
+    // Instances that appear are due for reading; a pass that has ended
+    // would leave those outside the visible rows unread until the next cycle.
+    if (!doc.RefreshPassRunning) {
+        doc.RefreshPosition = doc.RefreshStop = doc.Entries.begin();
+        doc.RefreshPassRunning = true;
+    }
+    MarkDisplayDirty();
 }
 
 void TKelvoOnline::TimerWork() {
@@ -178,19 +230,22 @@ int TKelvoOnline::Refresh() {
         if (visibleDone)
             continue;
         TEntry* entry = doc.GetEntry(doc.RowCursor);
-        if (entry && entry->Value && (entry->IsLive() || entry->RefreshStamp != doc.RefreshCycle)) {
-            const int result = ReadWriteLine(*entry, false);
-            if (result < 0)
-                return result;
-        }
+        int result = 0;
+        if (entry && entry->Value && (entry->IsLive() || entry->RefreshStamp != doc.RefreshCycle))
+            result = ReadWriteLine(*entry, false);
+        // A failed row ends this cycle, and the next one goes on after it: a
+        // line the device refuses must not keep the rows below it from ever
+        // being read again.
         if (++doc.RowCursor > bottom) {
             doc.RowCursor = top;
             if (doc.DisplayDirty) {
                 // The rows change: the next cycle starts over on the new ones.
                 Repaint();
-                return 0;
+                return std::min(result, 0);
             }
         }
+        if (result < 0)
+            return result;
         visibleDone = doc.RowCursor == start;
     }
 }
@@ -198,20 +253,22 @@ int TKelvoOnline::Refresh() {
 int TKelvoOnline::BackgroundStep() {
     TFileTypeKelvo& doc = FDocument;
     int read = 0;
+    int result = 0;
     while (read == 0 && doc.RefreshPassRunning) {
         TEntry& entry = *doc.RefreshPosition;
         if (!entry.HiddenByCount && entry.RefreshStamp != doc.RefreshCycle) {
-            const int result = ReadWriteLine(entry, false);
-            if (result < 0)
-                return result;
+            result = ReadWriteLine(entry, false);
             read = 1;
         }
+        // The pass moves on even after a failed read: a line the device
+        // refuses would otherwise hold it for good. The line keeps its old
+        // stamp, so it is asked again as a visible row or in the next cycle.
         if (++doc.RefreshPosition == doc.Entries.end())
             doc.RefreshPosition = doc.Entries.begin();
         if (doc.RefreshPosition == doc.RefreshStop)
             doc.RefreshPassRunning = false;
     }
-    return read;
+    return result < 0 ? result : read;
 }
 
 int TKelvoOnline::ReadAllLines() {

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -31,6 +32,32 @@ int AskAbout(const std::string& caption, const std::string& fileName, const char
 bool Exists(const std::string& path, struct stat* st = nullptr) {
     struct stat local {};
     return ::stat(path.c_str(), st ? st : &local) == 0;
+}
+
+// Where a write to path lands: the file at the end of its symbolic links (a
+// link whose file is missing leads to where that file would be). Nothing when
+// the links go round in circles.
+std::optional<std::string> FollowLinks(std::string path) {
+    constexpr int MaxLinks = 40; // as the kernel allows before ELOOP
+    for (int hops = 0; hops <= MaxLinks; ++hops) {
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return path;
+        std::error_code error;
+        const std::string link = std::filesystem::read_symlink(path, error).string();
+        if (error || link.empty())
+            return std::nullopt;
+        path = link.front() == '/' ? link : ExtractFileDir(path) + link;
+    }
+    return std::nullopt;
+}
+
+// Only a plain file can be replaced by another one: renaming over a
+// directory, a device or a pipe would destroy or displace something that is
+// not a saved document.
+bool ExistsAsOtherThanFile(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode);
 }
 
 } // namespace
@@ -107,6 +134,7 @@ bool TFileCounts::RefusedAsReadOnly(const std::string& path) {
 }
 
 void TFileCounts::RemoveTempFile() {
+    WriteTarget.clear();
     if (TempName.empty())
         return;
     ::unlink(TempName.c_str());
@@ -157,12 +185,20 @@ bool TFileCounts::OpenTempFileForWriting() {
         return false;
     if (ExtractFileDir(GetName()).empty())
         SetName(std::filesystem::current_path().string() + "/" + GetName());
-    const std::string target = GetName();
+    // Saving onto a symbolic link replaces the file it leads to, with the
+    // temporary file and the backup beside that file; the link stays.
+    const std::optional<std::string> resolved = FollowLinks(GetName());
+    if (!resolved || ExistsAsOtherThanFile(*resolved) ||
+        ExistsAsOtherThanFile(BackupFileName(*resolved))) {
+        ShowWriteError();
+        return false;
+    }
+    const std::string target = *resolved;
     if (RefusedAsReadOnly(target) || RefusedAsReadOnly(BackupFileName(target)))
         return false;
     if (ReplaceAnswer != NeverReplace && ReplaceAnswer != ReplaceWithoutAsking) {
         if (Exists(target))
-            ReplaceAnswer = AskAbout(Caption(), target, ExistsReplace, TPromptIcon::Question,
+            ReplaceAnswer = AskAbout(Caption(), GetName(), ExistsReplace, TPromptIcon::Question,
                                      TPromptButtons::YesNoCancel);
         else
             ReplaceAnswer = IdYes;
@@ -173,6 +209,7 @@ bool TFileCounts::OpenTempFileForWriting() {
     }
     if (!CreateTempFile(target))
         return false;
+    WriteTarget = target;
     TPtr<TFileStream> file(new TFileStream(TempName, TFileStream::Create));
     if (!file->IsOpen()) {
         const std::string reason = std::strerror(file->Error());
@@ -249,7 +286,7 @@ bool TFileCounts::Commit() {
     FileStream.Reset();
     if (TempName.empty())
         return true;
-    const std::string target = GetName();
+    const std::string target = WriteTarget.empty() ? GetName() : WriteTarget;
     const bool replacing = Exists(target);
     const std::string backup = BackupFileName(target);
     // rename replaces an older backup in one step, so a backup exists at every moment.
@@ -264,6 +301,7 @@ bool TFileCounts::Commit() {
         return false;
     }
     TempName.clear();
+    WriteTarget.clear();
     return true;
 }
 

@@ -62,7 +62,9 @@ public:
 
     // Opens the stream for the transfer. A file that cannot be read is
     // reported; a refused target counts as declined; a temporary file that
-    // cannot be created fails silently.
+    // cannot be created fails silently. A write goes through symbolic links
+    // to the file they lead to; a target that is not a file (a directory, a
+    // device, a pipe) gets the write error and is left alone.
     bool Open();
     // Ends the transfer: counts it, describes the new file in Info and puts it
     // in place. A write the disk did not take completely is thrown away, so
@@ -80,6 +82,9 @@ public:
     int ShowWriteError();
 
 private:
+    // The file a write replaces: the name with its symbolic links followed.
+    std::string WriteTarget;
+
     std::string Caption() const;
     bool RefusedAsReadOnly(const std::string& path);
     bool OpenFileForReading();

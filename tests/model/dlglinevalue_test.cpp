@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <typeinfo>
 #include <vector>
 
@@ -81,6 +82,41 @@ TEST(DlglineValue, LongText) {
     EXPECT_EQ(v.Value, -1) << "32-bit register patterns typed in hexadecimal";
     v.Value = -2147483647 - 1;
     EXPECT_EQ(v.GetText(), "-2147483648");
+}
+
+// A number too wide for 32 bits is refused like a text without a number; it
+// never comes back as some other value.
+TEST(DlglineValue, LongTextOutsideThe32BitRangeLeavesTheValue) {
+    TDlglineValueLong v;
+    for (const char* text :
+         {"99999999999", "2147483648", "-2147483649", "0x100000000", "040000000000", "-0x80000001",
+          "-0xFFFFFFFF", "123456789012345678901234567890"}) {
+        v.Value = 7;
+        v.SetText(text);
+        EXPECT_EQ(v.Value, 7) << text;
+        EXPECT_FALSE(ParseLongText(text)) << text;
+    }
+    EXPECT_EQ(ParseLongText("2147483647"), 2147483647);
+    EXPECT_EQ(ParseLongText("-2147483648"), -2147483647 - 1);
+    EXPECT_EQ(ParseLongText("0x80000000"), -2147483647 - 1);
+    EXPECT_EQ(ParseLongText("037777777777"), -1);
+    EXPECT_EQ(ParseLongText("-0x80000000"), -2147483647 - 1);
+    EXPECT_EQ(ParseLongText("0x000000000000FFFFFFFF"), -1) << "leading zeros add nothing";
+    EXPECT_EQ(ParseLongText("2147483647999x"), std::nullopt) << "all digits count";
+    EXPECT_EQ(ParseLongText("12abc"), 12) << "digits end at the first other character";
+
+    // Whatever the list shows (decimal) or a caption shows (%X{v}) types back.
+    for (std::int32_t x : {0, -1, 2147483647, -2147483647 - 1, 0x5A17, -305419896}) {
+        v.Value = x;
+        TDlglineValueLong back;
+        back.SetText(v.GetText());
+        EXPECT_EQ(back.Value, x);
+        char hex[16];
+        std::snprintf(hex, sizeof hex, "0x%X", static_cast<unsigned>(x));
+        back.Value = 1;
+        back.SetText(hex);
+        EXPECT_EQ(back.Value, x) << hex;
+    }
 }
 
 TEST(DlglineValue, DoubleTextHasFifteenDigitsAndReadsBack) {

@@ -155,6 +155,98 @@ TEST(KelvoGroups, StructuralErrorsEmptyTheDocument) {
     EXPECT_EQ(doc.Entries.Count(), 101);
 }
 
+// The file of the review: 480 KB, one count of 100 over 60,000 member lines.
+// Unbounded it grew to six million entries (22 s, 1.6 GB); now it is
+// refused before anything is copied.
+TEST(KelvoBounds, AHugeGroupFromASmallFileIsMalformed) {
+    TBytes bytes;
+    AppendLongRecord(bytes, 1, 0, CountLevel, "N", 100);
+    for (int i = 0; i < 60000; ++i) {
+        AppendWords(bytes, std::uint16_t(2 + i), LabelKind, MemberLevel);
+        AppendText(bytes, "M");
+    }
+    ASSERT_LT(bytes.size(), 500u * 1024);
+    Doc doc;
+    LoadBytes(doc, bytes);
+    EXPECT_TRUE(doc.IsEmpty());
+    EXPECT_EQ(doc.Entries.DialogVersion, -1);
+    EXPECT_EQ(doc.List().GetRowCount(), 0);
+
+    // The same lines in memory give the status.
+    std::vector<TEntry> lines = {Line(doc, 1, 0, CountLevel, "N", 100)};
+    for (int i = 0; i < 60000; ++i)
+        lines.push_back(Line(doc, std::uint16_t(2 + i), LabelKind, MemberLevel, "M"));
+    EXPECT_EQ(Process(doc, lines), Doc::DialogTooLarge);
+    EXPECT_EQ(Doc::DialogTooLarge, -1990);
+    EXPECT_TRUE(doc.IsEmpty());
+}
+
+TEST(KelvoBounds, InstanceLinesAreBoundedWithoutCountingSeparators) {
+    auto group = [](Doc& doc, int members, std::uint16_t memberFlags) {
+        std::vector<TEntry> lines = {Line(doc, 1, 0, CountLevel, "N", 2)};
+        for (int i = 0; i < members; ++i)
+            lines.push_back(Line(doc, std::uint16_t(2 + i), memberFlags, MemberLevel, "M"));
+        return lines;
+    };
+    Doc doc;
+    EXPECT_EQ(Doc::MaxInstanceLines, 4096);
+    EXPECT_EQ(Process(doc, group(doc, 4096, 0)), 0) << "the bound itself is allowed";
+    EXPECT_EQ(doc.Entries.Count(), 1 + 2 * 4096);
+    EXPECT_EQ(Process(doc, group(doc, 4097, 0)), -1990);
+    EXPECT_TRUE(doc.IsEmpty());
+
+    // Every member with its separator: the tidied instance has twice the
+    // entries, and it can still be expanded again.
+    doc.Bounds.InstanceLines = 3;
+    ASSERT_EQ(Process(doc, group(doc, 3, flags::Separator)), 0);
+    ASSERT_EQ(doc.Entries.Count(), 1 + 2 * 6);
+    TEntry& count = doc.Entries.front();
+    count.Value->SetLong(3);
+    doc.ExpandGroupOf(count);
+    EXPECT_EQ(doc.Entries.Count(), 1 + 3 * 6);
+    EXPECT_EQ(Process(doc, group(doc, 4, flags::Separator)), -1990);
+}
+
+TEST(KelvoBounds, TheWholeDocumentIsBounded) {
+    EXPECT_EQ(Doc::MaxEntries, 1000000);
+    Doc doc;
+    doc.Bounds.Entries = 20;
+    // 4 lines, a count of 4 over 4 members: 1 + 16 + 3 = 20 entries.
+    auto dialog = [&doc](int count, std::uint16_t lastFlags) {
+        std::vector<TEntry> lines = {Line(doc, 1, 0, 0, "A"),
+                                     Line(doc, 2, 0, CountLevel, "N", count)};
+        for (int i = 0; i < 4; ++i)
+            lines.push_back(Line(doc, std::uint16_t(3 + i), 0, MemberLevel, "M"));
+        lines.push_back(Line(doc, 8, 0, 0, "B"));
+        lines.push_back(Line(doc, 9, lastFlags, 0, "C"));
+        return lines;
+    };
+    EXPECT_EQ(Process(doc, dialog(4, 0)), 0);
+    EXPECT_EQ(doc.Entries.Count(), 20);
+    EXPECT_EQ(Process(doc, dialog(5, 0)), -1990) << "one instance more";
+    EXPECT_TRUE(doc.IsEmpty());
+    EXPECT_EQ(Process(doc, dialog(4, flags::Separator)), -1990) << "one separator more";
+    EXPECT_TRUE(doc.IsEmpty());
+
+    // Raising a count beyond the bound leaves the document as it was.
+    ASSERT_EQ(Process(doc, dialog(3, 0)), 0);
+    TEntry& count = *std::next(doc.Entries.begin());
+    count.Value->SetLong(5);
+    doc.ExpandGroupOf(count);
+    EXPECT_EQ(doc.Entries.Count(), 16);
+    EXPECT_EQ(doc.Entries.HiddenCount, 0);
+
+    // A file with more records than the bound is not read to its end.
+    TBytes bytes;
+    for (int i = 0; i < 21; ++i)
+        AppendLongRecord(bytes, std::uint16_t(i), 0, 0, "L", i);
+    LoadBytes(doc, bytes);
+    EXPECT_TRUE(doc.IsEmpty());
+    bytes.resize(bytes.size() / 21 * 20);
+    LoadBytes(doc, bytes);
+    EXPECT_EQ(doc.Entries.Count(), 20);
+}
+
 TEST(KelvoGroups, TidyingRemovesBlankLinesAndAddsSeparators) {
     Doc doc;
     TEntry blank = Line(doc, 2, 0, 0, "");

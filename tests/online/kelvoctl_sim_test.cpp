@@ -131,6 +131,16 @@ TEST_F(KelvoctlOnline, SetGetAndProgramRoundTrip) {
     EXPECT_EQ(Ctl("program", "'" + saved + "'").Exit, 0) << "equal values need nothing";
 }
 
+// A count written first makes room for the line of its new instance.
+TEST_F(KelvoctlOnline, SetACountThenALineOfTheInstanceItAdds) {
+    auto run = Ctl("set", "0x60=3 0x62:2=55");
+    ASSERT_EQ(run.Exit, 0) << run.Err;
+    EXPECT_EQ(run.Out, "Alarm limits = 3\nSetpoint = 55\n");
+    run = Ctl("get", "0x62:2 0x62:1");
+    EXPECT_EQ(run.Exit, 0) << run.Err;
+    EXPECT_EQ(run.Out, "Setpoint = 55\nSetpoint = 80\n");
+}
+
 TEST_F(KelvoctlOnline, ProgramChecksEveryInstanceOfARepeatedGroup) {
     // A file that differs from the device only in the second instance of the
     // alarm group: the go-online comparison sees the first instance alone.

@@ -148,6 +148,43 @@ TEST_F(RefreshTest, FourthSilentCycleGoesOfflineKeepingThePendingEdit) {
     EXPECT_TRUE(Doc.Info.IsModified());
 }
 
+// The device answers ABORT to the read of one line (here: an address it does
+// not know) and to nothing else. That line must neither hold the refresh for
+// good nor pass for a silent device.
+TEST_F(RefreshTest, ALineTheDeviceRefusesToReadHoldsNothingUp) {
+    GoOnlineQuietly();
+    TEntry* refused = Find(0x0025);
+    ASSERT_NE(refused, nullptr);
+    refused->Address = 0x0027;
+
+    // The background pass alone (no rows in view) gets past it.
+    View.Top = 0;
+    View.Rows = 0;
+    Doc.StartRefreshCycle();
+    for (int i = 0; i < 6 && Doc.RefreshPassRunning; ++i)
+        Cycle();
+    EXPECT_FALSE(Doc.RefreshPassRunning);
+    for (const TEntry& e : Doc.Entries) {
+        if (e.Value && !e.HiddenByCount && &e != refused) {
+            EXPECT_EQ(e.RefreshStamp, Doc.RefreshCycle) << std::hex << e.Address;
+        }
+    }
+    EXPECT_NE(refused->RefreshStamp, Doc.RefreshCycle) << "its stamp stays old";
+    EXPECT_TRUE(Online.IsOnline());
+
+    // With every row in view, the rows below it keep being refreshed: the
+    // live value of channel 2 keeps moving, and the device never counts as
+    // silent.
+    View.Rows = Doc.List().GetRowCount();
+    const std::string before = Find(0x0041)->Value->GetText();
+    for (int i = 0; i < 8; ++i)
+        Cycle();
+    EXPECT_NE(Find(0x0041)->Value->GetText(), before);
+    EXPECT_TRUE(Online.IsOnline());
+    EXPECT_TRUE(Prompt.Asked.empty());
+    EXPECT_EQ(Doc.MissingAnswers, 0);
+}
+
 TEST_F(RefreshTest, StatusIsRebuiltAtMostEveryHalfSecond) {
     GoOnlineQuietly();
     Ticks.Now = 1000;

@@ -204,6 +204,104 @@ TEST_F(SafeWriting, AllowedWriteOfNothingCountsAnErrorAndKeepsTheFile) {
     EXPECT_EQ(access.Writer.WriteErrorAnswer, IdOk);
 }
 
+bool IsLink(const std::string& path) {
+    return std::filesystem::is_symlink(std::filesystem::symlink_status(path));
+}
+
+std::string LinkText(const std::string& path) {
+    return std::filesystem::read_symlink(path).string();
+}
+
+std::vector<std::string> NamesIn(const std::string& directory) {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(directory))
+        names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// A save through a link writes the file the link leads to, as any other
+// program writing through the link would; the link itself stays.
+TEST_F(SafeWriting, SavingOntoALinkReplacesTheFileItLeadsTo) {
+    std::filesystem::create_directory(Dir / "real");
+    Spit(Dir / "real/pump.dat", OldContent);
+    ::chmod((Dir / "real/pump.dat").c_str(), 0640);
+    std::filesystem::create_symlink("real/pump.dat", Dir / "link.dat");
+    std::filesystem::create_symlink("link.dat", Dir / "chain.dat");
+    Doc.Text = "new content";
+    TFileAccess access("Save File As");
+    Script.Answers = {IdYes};
+    Save(access, Dir / "chain.dat");
+
+    ASSERT_EQ(Script.Asked.size(), 1u);
+    EXPECT_EQ(Script.Asked[0].Text, "File \"" + Dir / "chain.dat" + "\"\nexists! Replace?");
+    EXPECT_EQ(access.Writer.FileCount, 1);
+    ASSERT_TRUE(IsLink(Dir / "chain.dat"));
+    ASSERT_TRUE(IsLink(Dir / "link.dat"));
+    EXPECT_EQ(LinkText(Dir / "chain.dat"), "link.dat");
+    EXPECT_EQ(LinkText(Dir / "link.dat"), "real/pump.dat");
+    EXPECT_EQ(Slurp(Dir / "real/pump.dat"), "new content");
+    EXPECT_EQ(Slurp(Dir / "real/pump.~dat"), OldContent);
+    EXPECT_EQ(Dir.Names(), (std::vector<std::string>{"chain.dat", "link.dat", "real"}));
+    EXPECT_EQ(NamesIn(Dir / "real"), (std::vector<std::string>{"pump.dat", "pump.~dat"}));
+    struct stat st {};
+    ASSERT_EQ(::stat((Dir / "real/pump.dat").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    // The document keeps the name the user gave.
+    EXPECT_EQ(Doc.Info.Name, Dir / "chain.dat");
+
+    // A link whose file is missing leads to where the new file goes.
+    std::filesystem::create_symlink(Dir / "real/new.dat", Dir / "ahead.dat");
+    TFileAccess again("Save File As");
+    Save(again, Dir / "ahead.dat");
+    EXPECT_EQ(again.Writer.FileCount, 1);
+    ASSERT_TRUE(IsLink(Dir / "ahead.dat"));
+    EXPECT_EQ(Slurp(Dir / "real/new.dat"), "new content");
+    EXPECT_EQ(NamesIn(Dir / "real"),
+              (std::vector<std::string>{"new.dat", "pump.dat", "pump.~dat"}));
+}
+
+// Whatever is not a plain file at the target name is left exactly as it is.
+TEST_F(SafeWriting, ATargetThatIsNoFileIsRefusedWithTheWriteError) {
+    std::filesystem::create_directory(Dir / "folder.dat");
+    Spit(Dir / "folder.dat/inside", OldContent);
+    ASSERT_EQ(::mkfifo((Dir / "pipe.dat").c_str(), 0600), 0);
+    std::filesystem::create_symlink("folder.dat", Dir / "tofolder.dat");
+    std::filesystem::create_symlink("loop2.dat", Dir / "loop1.dat");
+    std::filesystem::create_symlink("loop1.dat", Dir / "loop2.dat");
+    // A backup name that is a directory cannot take the old file either.
+    Spit(Dir / "kept.dat", OldContent);
+    std::filesystem::create_directory(Dir / "kept.~dat");
+    const auto before = Dir.Names();
+    Doc.Text = "new content";
+
+    const std::vector<std::string> names = {"folder.dat", "pipe.dat", "tofolder.dat", "loop1.dat",
+                                            "kept.dat"};
+    for (const std::string& name : names) {
+        for (int preset : {0, TFileCounts::ReplaceWithoutAsking}) {
+            Script.Asked.clear();
+            TFileAccess access("Save File");
+            Save(access, Dir / name, preset);
+            ASSERT_EQ(Script.Asked.size(), 1u) << name;
+            EXPECT_EQ(Script.Asked[0].Text, "File \"" + Dir / name +
+                                                "\"\ncould not be written!\nDrive is full or "
+                                                "write protected!")
+                << name;
+            EXPECT_EQ(access.Writer.WriteErrorAnswer, IdOk) << "the window shows it only once";
+            EXPECT_EQ(access.Writer.TotalBytes, 0);
+            EXPECT_EQ(access.Writer.FileCount, 0);
+        }
+    }
+    EXPECT_EQ(Dir.Names(), before);
+    EXPECT_TRUE(std::filesystem::is_directory(Dir / "folder.dat"));
+    EXPECT_EQ(Slurp(Dir / "folder.dat/inside"), OldContent);
+    EXPECT_TRUE(std::filesystem::is_fifo(Dir / "pipe.dat"));
+    EXPECT_TRUE(IsLink(Dir / "tofolder.dat"));
+    EXPECT_EQ(Slurp(Dir / "kept.dat"), OldContent);
+    EXPECT_TRUE(std::filesystem::is_empty(Dir / "kept.~dat"));
+    EXPECT_FALSE(Doc.Info.Has(TFileInfo::OnDisk));
+}
+
 TEST(FileReading, MissingOrUnreadableFileIsReported) {
     TScratchDir dir;
     TScriptedPrompt script;

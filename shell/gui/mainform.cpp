@@ -27,6 +27,14 @@ void SetMainForm(QWidget* form, QMdiArea* area) {
     mainArea = area;
 }
 
+void ShowDocumentWindow(TFilesaveForm* window) {
+    if (!window)
+        return;
+    if (mainArea && window->mdiArea() != mainArea)
+        mainArea->addSubWindow(window);
+    window->show();
+}
+
 TFilesaveForm* ActiveDocumentWindow() {
     if (mainArea)
         return qobject_cast<TFilesaveForm*>(mainArea->activeSubWindow());

@@ -16,6 +16,10 @@ QWidget* MainForm();
 QMdiArea* MainArea();
 void SetMainForm(QWidget* form, QMdiArea* area);
 
+// Puts a new document window into the main window's area (when there is one)
+// and shows it.
+void ShowDocumentWindow(TFilesaveForm* window);
+
 // The document window the user works in, or null.
 TFilesaveForm* ActiveDocumentWindow();
 // The focused control of the active document window, or null.

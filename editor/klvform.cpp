@@ -15,6 +15,7 @@
 #include <QHeaderView>
 #include <QPlainTextEdit>
 #include <QScrollArea>
+#include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTextBlock>
@@ -89,8 +90,10 @@ void TKlvForm::BuildPages() {
     BuildLogTab();
     TabbedPages->setCurrentIndex(0);
     setWidget(client);
-    client->resize(469, 306);
-    resize(sizeHint().expandedTo(QSize(469, 306) + (size() - client->size())));
+    // A client area of about 469 x 306 inside the sub-window's frame and title.
+    const int frame = style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, this);
+    const int title = style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
+    resize(469 + 2 * frame, 306 + title + frame);
     connect(TabbedPages, &QTabWidget::currentChanged, this, [this](int index) {
         if (TabbedPages->widget(index) == TabAbout &&
             (Kelvo() ? Kelvo()->List().GetRowCount() : -1) != lastVisibleCount)

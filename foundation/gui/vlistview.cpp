@@ -333,14 +333,26 @@ bool TVlistView::DrawRow(QPainter* painter, const QStyleOptionViewItem& option,
     if (selected)
         painter->fillRect(QRect(QPoint(cellLeft, cell.top()), cell.bottomRight()), highlight);
 
-    const QRect textRect(QPoint(cellLeft + FFrameWidth, cell.top()),
-                         QPoint(cell.right() - FFrameWidth, cell.bottom()));
+    // A row whose only text is its first column (a heading) lets that text run
+    // on across the empty cells: every cell draws it at the same place, each
+    // clipped to itself.
+    const int lastSection = header->count() > 0 ? header->logicalIndex(header->count() - 1) : 0;
+    const int rowRight =
+        header->sectionViewportPosition(lastSection) + header->sectionSize(lastSection) - 1;
+    bool heading = header->count() > 1;
+    for (int c = 1; heading && c < header->count(); ++c)
+        heading = DisplayText(*entry, c).isEmpty();
+    const int textColumn = heading ? 0 : column;
+    const QRect textRect = heading ? QRect(QPoint(labelLeft + FFrameWidth, cell.top()),
+                                           QPoint(rowRight - FFrameWidth, cell.bottom()))
+                                   : QRect(QPoint(cellLeft + FFrameWidth, cell.top()),
+                                           QPoint(cell.right() - FFrameWidth, cell.bottom()));
     if (textRect.width() > 0) {
         Qt::Alignment align = Qt::AlignLeft;
-        if (column >= 0 && column < static_cast<int>(Impl->Columns.size()))
-            align = Impl->Columns[static_cast<std::size_t>(column)].Alignment &
+        if (textColumn >= 0 && textColumn < static_cast<int>(Impl->Columns.size()))
+            align = Impl->Columns[static_cast<std::size_t>(textColumn)].Alignment &
                     Qt::AlignHorizontal_Mask;
-        const QString text = option.fontMetrics.elidedText(DisplayText(*entry, column),
+        const QString text = option.fontMetrics.elidedText(DisplayText(*entry, textColumn),
                                                            Qt::ElideRight, textRect.width());
         painter->setFont(option.font);
         painter->setPen(

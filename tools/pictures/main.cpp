@@ -1,0 +1,109 @@
+// Renders the windows to PNG files, so that they can be looked at without a
+// display: the editor window with the demonstration device online (one
+// picture per tab) and the two value dialogs.
+#include "editor/klvform.h"
+#include "foundation/prompt.h"
+#include "model/dlglinevalue_choice.h"
+#include "model/gui/value_dialogs.h"
+#include "online/kelvo_online.h"
+#include "tools/vdevice/demo_dialog.h"
+#include "tools/vdevice/virtual_line.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QItemSelectionModel>
+#include <QTabWidget>
+#include <QTreeView>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+using namespace kelvo;
+
+// Every box is answered with its first button, silently.
+class TQuietPrompt : public TPrompt {
+public:
+    int Ask(const std::string&, const std::string&, TPromptIcon, TPromptButtons buttons) override {
+        return DefaultAnswer(buttons);
+    }
+};
+
+bool Save(QWidget* widget, const QDir& dir, const QString& name) {
+    const QString path = dir.filePath(name + ".png");
+    if (!widget->grab().save(path)) {
+        std::fprintf(stderr, "kelvo-pictures: cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(path));
+    return true;
+}
+
+TFileTypeKelvo::TEntry* Find(TFileTypeKelvo& document, std::uint16_t address) {
+    for (auto& entry : document.Entries)
+        if (entry.Address == address && entry.Value)
+            return &entry;
+    return nullptr;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QDir dir(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("pictures"));
+    if (!QDir().mkpath(dir.path())) {
+        std::fprintf(stderr, "kelvo-pictures: cannot create %s\n", qPrintable(dir.path()));
+        return 1;
+    }
+    TQuietPrompt prompt;
+    TPromptScope scope(prompt);
+    auto device = std::make_shared<TVirtualDevice>(BuiltinDemoDialog());
+    TKlvForm::SetLineOpener(VirtualLineOpener(device));
+    TFileTypeKelvo::SetLastComPort(1);
+
+    auto form = std::make_unique<TKlvForm>();
+    form->LoadFromStream(nullptr, 0);
+    form->show();
+    TFileTypeKelvo& document = *form->Kelvo();
+    for (int i = 0; i < 12; ++i) {
+        document.TickPending = true;
+        bool done = false;
+        document.Idle(nullptr, done);
+    }
+    QTreeView* list = form->KelvoListView;
+    list->setFocus();
+    list->selectionModel()->setCurrentIndex(list->model()->index(6, 0),
+                                            QItemSelectionModel::ClearAndSelect |
+                                                QItemSelectionModel::Rows);
+    form->UpdateLog();
+    QApplication::processEvents();
+
+    bool ok = true;
+    const char* names[] = {"editor-display", "editor-about", "editor-options", "editor-log"};
+    for (int tab = 0; tab < 4; ++tab) {
+        form->TabbedPages->setCurrentIndex(tab);
+        QApplication::processEvents();
+        ok = Save(form.get(), dir, names[tab]) && ok;
+    }
+    form->TabbedPages->setCurrentIndex(0);
+
+    if (auto* filter = Find(document, 0x0025)) {
+        auto dialog = NewTextDialog(*filter->Value, form.get(), *filter);
+        dialog->show();
+        QApplication::processEvents();
+        ok = Save(dialog.get(), dir, "dialog-text") && ok;
+    }
+    if (auto* sensor = Find(document, 0x0022)) {
+        auto* choice = static_cast<TDlglineValueChoice*>(sensor->Value.Get());
+        auto dialog = NewChoiceDialog(*choice, form.get(), *sensor);
+        dialog->show();
+        QApplication::processEvents();
+        ok = Save(dialog.get(), dir, "dialog-choice") && ok;
+    }
+    form.reset();
+    TKlvForm::SetLineOpener({});
+    return ok ? 0 : 1;
+}

@@ -46,6 +46,7 @@ public:
     void DocumentChanged() override;
     void LoadFromStream(TStream* stream, std::int64_t count) override;
     std::string GetFilter() const override { return "|Kelvo Data (*.dat;*.kelvo)|*.dat;*.kelvo"; }
+    QList<QMenu*> MergedMenus() const override { return {FEditMenu, FViewMenu}; }
 
     TFileTypeKelvo* Kelvo() const { return TypedDocument(); }
     // The online operation of the current document, or null without one.

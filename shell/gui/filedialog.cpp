@@ -2,6 +2,7 @@
 
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
 
 #include <vector>
 
@@ -55,10 +56,85 @@ std::string FilterEntry(const std::string& filter, int index) {
     return parts[index * 2 - 2] + "|" + parts[index * 2 - 1];
 }
 
+std::string FilterPatterns(const std::string& filter, int index) {
+    const std::vector<std::string> parts = SplitBars(filter);
+    if (index < 1 || std::size_t(index) * 2 > parts.size())
+        return {};
+    return parts[index * 2 - 1];
+}
+
+std::string AdjustToFilterPatterns(const std::string& name, const std::string& patterns) {
+    if (name.empty() || patterns.empty())
+        return name;
+    const auto slash = name.find_last_of('/');
+    const auto dot = name.find_last_of('.');
+    const bool hasExtension =
+        dot != std::string::npos && (slash == std::string::npos || dot > slash);
+    const QString extension = hasExtension ? QString::fromStdString(name.substr(dot)) : QString();
+    QStringList list = QString::fromStdString(patterns).split(';', Qt::SkipEmptyParts);
+    QString remembered;
+    for (auto it = list.crbegin(); it != list.crend(); ++it) {
+        const QString pattern = it->trimmed();
+        const auto patternDot = pattern.lastIndexOf('.');
+        const QString patternExtension = patternDot >= 0 ? pattern.mid(patternDot) : QString();
+        if (patternExtension == ".*" ||
+            (!extension.isEmpty() && patternExtension.compare(extension, Qt::CaseInsensitive) == 0))
+            return name;
+        remembered = patternExtension;
+    }
+    if (remembered.isEmpty() || remembered.contains('*'))
+        return name;
+    return (hasExtension ? name.substr(0, dot) : name) + remembered.toStdString();
+}
+
+namespace {
+
+// Keeps the typed name's extension in line with the chosen file type; a save
+// whose name had to be corrected stays open showing the corrected name.
+class TTypedFileDialog : public QFileDialog {
+public:
+    TTypedFileDialog(QWidget* parent, const QString& title, std::string filter)
+        : QFileDialog(parent, title), FFilter(std::move(filter)) {
+        setOption(QFileDialog::DontUseNativeDialog);
+        connect(this, &QFileDialog::filterSelected, this, [this] { AdjustTypedName(); });
+    }
+    void accept() override {
+        if (acceptMode() == QFileDialog::AcceptSave && !selectedFiles().isEmpty()) {
+            const std::string chosen = selectedFiles().front().toStdString();
+            const std::string adjusted = AdjustToFilterPatterns(chosen, Patterns());
+            if (adjusted != chosen) {
+                selectFile(QString::fromStdString(adjusted));
+                return;
+            }
+        }
+        QFileDialog::accept();
+    }
+
+private:
+    std::string Patterns() const {
+        return FilterPatterns(FFilter, int(nameFilters().indexOf(selectedNameFilter())) + 1);
+    }
+    void AdjustTypedName() {
+        auto* edit = findChild<QLineEdit*>("fileNameEdit");
+        if (!edit || edit->text().isEmpty())
+            return;
+        const std::string typed = edit->text().toStdString();
+        const std::string adjusted = AdjustToFilterPatterns(typed, Patterns());
+        if (adjusted != typed)
+            edit->setText(QString::fromStdString(adjusted));
+    }
+    std::string FFilter;
+};
+
+} // namespace
+
 bool TQtFileDialog::Execute() {
-    QFileDialog dialog(FParent, QString::fromStdString(Title));
+    TTypedFileDialog dialog(FParent, QString::fromStdString(Title), Filter);
     dialog.setAcceptMode(FMode == Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(FMode == Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setFileMode(FMode == Save ? QFileDialog::AnyFile
+                       : MultiSelect ? QFileDialog::ExistingFiles
+                                     : QFileDialog::ExistingFile);
+    dialog.setOption(QFileDialog::ReadOnly, false);
     const QStringList filters = QtNameFilters(Filter);
     dialog.setNameFilters(filters);
     if (FilterIndex >= 1 && FilterIndex <= filters.size())
@@ -72,7 +148,10 @@ bool TQtFileDialog::Execute() {
         dialog.selectFile(proposed.fileName());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return false;
-    FileName = dialog.selectedFiles().front().toStdString();
+    FileNames.clear();
+    for (const QString& name : dialog.selectedFiles())
+        FileNames.push_back(name.toStdString());
+    FileName = FileNames.front();
     FilterIndex = int(filters.indexOf(dialog.selectedNameFilter())) + 1;
     return true;
 }

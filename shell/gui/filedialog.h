@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <string>
+#include <vector>
 
 class QWidget;
 
@@ -18,6 +19,9 @@ public:
     virtual bool Execute() = 0;
 
     std::string FileName;
+    // All chosen files of an open dialog that allows several; FileName is the first.
+    std::vector<std::string> FileNames;
+    bool MultiSelect = false;
     std::string Filter;
     std::string Title;
     std::string InitialDir;
@@ -39,6 +43,13 @@ private:
 // "All files (*.*)|*.*|Kelvo Data (*.dat;*.kelvo)|*.dat;*.kelvo" as Qt name
 // filters: "All files (*)", "Kelvo Data (*.dat *.kelvo)".
 QStringList QtNameFilters(const std::string& filter);
+// Keeps a file name's extension in line with a filter's patterns
+// ("*.dat;*.kelvo"): a name whose extension one of them names, or any name for
+// a "*.*" pattern, stays; any other gets the first pattern's extension.
+std::string AdjustToFilterPatterns(const std::string& name, const std::string& patterns);
+// The patterns of the filter entry an index selects ("*.dat;*.kelvo").
+std::string FilterPatterns(const std::string& filter, int index);
+
 // The entry (description "|" pattern) that a filter index selects, counted in
 // description/pattern pairs from 1; empty when there is none.
 std::string FilterEntry(const std::string& filter, int index);

@@ -4,9 +4,11 @@
 #include "foundation/prompt.h"
 #include "foundation/stream.h"
 #include "shell/fileaccess.h"
+#include "shell/gui/controlhook.h"
 #include "shell/gui/cursor.h"
 #include "shell/gui/filedialog.h"
 #include "shell/gui/idledispatch.h"
+#include "shell/gui/mainform.h"
 
 #include <QCloseEvent>
 #include <QEvent>
@@ -244,6 +246,8 @@ bool TFilesaveForm::CanSave(const TFilesaveForm* window) {
 void TFilesaveForm::SetStatusText(const std::string& text) {
     FHint = text;
     emit StatusTextChanged();
+    if (ActiveDocumentWindow() == this)
+        TStatusbarWndproc::Refresh();
 }
 
 TFilesaveForm* TFilesaveForm::FindDocumentWindow(QObject* control) {

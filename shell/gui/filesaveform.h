@@ -9,7 +9,10 @@
 #include "shell/filetype.h"
 #include "shell/gui/lockclose.h"
 
+#include <QList>
 #include <QMdiSubWindow>
+
+class QMenu;
 
 #include <cstdint>
 #include <string>
@@ -42,6 +45,9 @@ public:
     virtual std::string GetFileName() const;
     virtual std::string GetFilter() const;
     virtual bool AllowsCursorCommands() const;
+    // Menus that stand in the main window's menu bar in place of its Edit menu
+    // while this window is active.
+    virtual QList<QMenu*> MergedMenus() const { return {}; }
 
     // Opens name and loads it; raises EStreamError when the file cannot be opened.
     void LoadFromFile(const std::string& name);

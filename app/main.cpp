@@ -1,0 +1,76 @@
+// kelvow32: the window program. Sets up the message boxes, the value dialogs
+// and the help for the window toolkit, registers the editor window and runs
+// the main window until it closes.
+#include "editor/klvform.h"
+#include "foundation/gui/autodialog.h"
+#include "model/gui/value_dialogs.h"
+#include "shell/gui/helpwindow.h"
+#include "shell/gui/mainwindow.h"
+#include "shell/gui/qtprompt.h"
+#include "shell/gui/registerform.h"
+#include "shell/gui/toolbar_icons.h"
+
+#include <QApplication>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace kelvo;
+
+constexpr const char* Usage =
+    "usage: kelvow32 [-kalibrier] [FILE ...]\n"
+    "\n"
+    "The window program of the Kelvo device programmer: opens each FILE (Kelvo\n"
+    "data files, *.dat and *.kelvo) in an editor window; without files it opens a\n"
+    "new editor window that goes online on the last COM port, unless Auto Connect\n"
+    "is switched off in the Options tab.\n"
+    "\n"
+    "  -kalibrier   as the first argument: the Production Mode check box may be used\n"
+    "  --help       show this text and exit\n"
+    "  --version    show the version and exit\n"
+    "\n"
+    "Arguments that begin with \"-\" are options; every other argument is a file.\n";
+
+class TKlvFormKind : public TRegisterCustomForm<TKlvForm> {
+public:
+    std::string FilterText() const override { return "|Kelvo Data (*.dat;*.kelvo)|*.dat;*.kelvo"; }
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0) {
+            std::fputs(Usage, stdout);
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("kelvow32 %s\n", KELVO_VERSION);
+            return 0;
+        }
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("KelvoW32");
+    QApplication::setWindowIcon(ApplicationIcon());
+
+    std::vector<std::string> arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.emplace_back(argv[i]);
+    SetCommandLine(arguments);
+
+    TQtPrompt prompt;
+    TPromptScope promptScope(prompt);
+    InstallQtValueEditor();
+    TAutoDialog::SetHelpHandler([](TAutoDialog& dialog) {
+        THelpWindow::Show(HelpPageForContext(30, "kelvo::TKlvForm"), &dialog);
+    });
+    TKlvFormKind editorKind;
+
+    TMainForm mainForm;
+    mainForm.show();
+    return app.exec();
+}

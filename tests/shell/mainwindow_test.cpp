@@ -1,0 +1,177 @@
+#include "shell/gui/filedialog.h"
+#include "shell/gui/filesaveform.h"
+#include "shell/gui/mainwindow.h"
+#include "shell/gui/registerform.h"
+#include "shell/text_document.h"
+#include "support/gui_environment.h"
+#include "support/scripted_prompt.h"
+
+#include <gtest/gtest.h>
+
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPointer>
+
+#include <fstream>
+
+namespace kelvo {
+namespace {
+
+using test::TScratchDir;
+using test::TScriptedPrompt;
+using test::TTextDocument;
+
+// A window kind for text files, read by the text document.
+class TTextWindow : public TFiletypeForm<TTextDocument> {
+public:
+    using TFiletypeForm::TFiletypeForm;
+    std::string GetTitlePrefix() const override { return "Text"; }
+    std::string GetFilter() const override { return "|Text (*.txt)|*.txt"; }
+    void LoadFromStream(TStream* stream, std::int64_t count) override {
+        auto* doc = new TTextDocument;
+        FDocument.Reset(doc);
+        if (stream) {
+            TFileAccess access("Open File");
+            access.Reader.Init(stream, GetFileName());
+            access.Reader.Size = count;
+            if (access.Reader.Open())
+                doc->Read(access);
+        }
+    }
+    QList<QMenu*> MergedMenus() const override { return {Merged}; }
+    QMenu* Merged = new QMenu("&Text", this);
+};
+
+class TTextKind : public TRegisterCustomForm<TTextWindow> {
+public:
+    std::string FilterText() const override { return "|Text (*.txt)|*.txt"; }
+};
+
+class MainWindow : public ::testing::Test {
+protected:
+    MainWindow() { Form.show(); }
+    TTextWindow* Open(const std::string& name, const std::string& text) {
+        std::ofstream(Dir / name) << text;
+        EXPECT_TRUE(Form.OpenFile(Dir / name));
+        return dynamic_cast<TTextWindow*>(Form.ActiveChild());
+    }
+
+    TScratchDir Dir;
+    TScriptedPrompt Prompt;
+    TPromptScope Scope{Prompt};
+    TTextKind Kind;
+    TMainForm Form;
+};
+
+TEST_F(MainWindow, OpensAFileIntoANewChildAndRefusesMissingAndUnknownFiles) {
+    TTextWindow* window = Open("a.txt", "hello");
+    ASSERT_TRUE(window);
+    EXPECT_EQ(Form.Children().size(), 1u);
+    EXPECT_EQ(window->windowTitle().toStdString(), "Text " + Dir / "a.txt");
+
+    EXPECT_FALSE(Form.OpenFile(Dir / "gone.txt"));
+    ASSERT_EQ(Prompt.Asked.size(), 1u);
+    EXPECT_EQ(Prompt.Asked[0].Text, "File \"" + Dir / "gone.txt" + "\" not found!");
+    EXPECT_EQ(Prompt.Asked[0].Icon, TPromptIcon::Error);
+
+    std::ofstream(Dir / "b.xyz") << "x";
+    EXPECT_FALSE(Form.OpenFile(Dir / "b.xyz"));
+    EXPECT_EQ(Prompt.Asked.back().Text, "Invalid File \"" + Dir / "b.xyz" + "\"!");
+    std::ofstream(Dir / "empty.txt") << "";
+    EXPECT_FALSE(Form.OpenFile(Dir / "empty.txt")) << "a file that leaves the window empty";
+    EXPECT_EQ(Prompt.Asked.back().Text, "Invalid File \"" + Dir / "empty.txt" + "\"!");
+    test::DrainEvents();
+    EXPECT_EQ(Form.Children().size(), 1u) << "no window stays behind for a failed file";
+}
+
+TEST_F(MainWindow, TheActiveChildsMenusTakeThePlaceOfTheEditMenu) {
+    EXPECT_TRUE(Form.EditMenu()->menuAction()->isVisible());
+    TTextWindow* window = Open("a.txt", "x");
+    Form.Area()->setActiveSubWindow(window);
+    EXPECT_FALSE(Form.EditMenu()->menuAction()->isVisible());
+    const QList<QAction*> bar = Form.menuBar()->actions();
+    EXPECT_NE(bar.indexOf(window->Merged->menuAction()), -1);
+    window->close();
+    test::DrainEvents();
+    EXPECT_TRUE(Form.EditMenu()->menuAction()->isVisible());
+}
+
+TEST_F(MainWindow, RestoreAllRestoresMinimisedAndMaximisedChildren) {
+    TTextWindow* a = Open("a.txt", "1");
+    TTextWindow* b = Open("b.txt", "2");
+    a->showMinimized();
+    b->showMaximized();
+    Form.UpdateActions();
+    EXPECT_TRUE(Form.ActionWindowRestoreAll->isEnabled());
+    EXPECT_TRUE(Form.ActionWindowNext->isEnabled());
+    Form.ActionWindowRestoreAll->trigger();
+    EXPECT_FALSE(a->isMinimized() || a->isMaximized());
+    EXPECT_FALSE(b->isMinimized() || b->isMaximized());
+}
+
+TEST_F(MainWindow, TileHorizontallyStacksAndTileVerticallyPlacesSideBySide) {
+    TTextWindow* a = Open("a.txt", "1");
+    TTextWindow* b = Open("b.txt", "2");
+    Form.TileHorizontally();
+    EXPECT_EQ(a->width(), b->width());
+    EXPECT_NE(a->y(), b->y());
+    EXPECT_EQ(a->x(), b->x());
+    Form.TileVertically();
+    EXPECT_EQ(a->y(), b->y());
+    EXPECT_NE(a->x(), b->x());
+}
+
+TEST_F(MainWindow, ClosingWithAModifiedDocumentAndCancelKeepsEverythingOpen) {
+    TTextWindow* a = Open("a.txt", "1");
+    QPointer<TTextWindow> b = Open("b.txt", "2");
+    b->Document()->Info.SetModified(TFileInfo::UndeterminedSize);
+    Prompt.Answers = {IdCancel};
+    EXPECT_FALSE(Form.close());
+    test::DrainEvents();
+    EXPECT_TRUE(Form.isVisible());
+    ASSERT_TRUE(b);
+    EXPECT_EQ(Form.Children().size(), 2u);
+    EXPECT_EQ(Prompt.Asked.size(), 1u);
+    (void)a;
+
+    Prompt.Answers = {IdOk};
+    EXPECT_TRUE(Form.close());
+    test::DrainEvents();
+    EXPECT_TRUE(Form.Children().empty());
+}
+
+TEST_F(MainWindow, TheProgramStaysOpenWhileADeviceExchangeHoldsAWindow) {
+    TTextWindow* a = Open("a.txt", "1");
+    a->CloseLock.Lock();
+    EXPECT_FALSE(Form.close());
+    EXPECT_TRUE(Form.isVisible());
+    EXPECT_TRUE(a->CloseLock.Unlock()) << "the remembered close is carried out";
+    test::DrainEvents();
+    EXPECT_FALSE(Form.isVisible());
+}
+
+TEST(MainWindowRules, AToolbarDroppedOnTheClientEdgeFloatsElsewhereItDocksAtTheNearestSide) {
+    const QRect client(0, 0, 400, 300);
+    EXPECT_EQ(TMainForm::DockSide({0, 150}, client), -1);
+    EXPECT_EQ(TMainForm::DockSide({399, 150}, client), -1);
+    EXPECT_EQ(TMainForm::DockSide({5, 150}, client), 0);
+    EXPECT_EQ(TMainForm::DockSide({390, 150}, client), 1);
+    EXPECT_EQ(TMainForm::DockSide({200, 4}, client), 2);
+    EXPECT_EQ(TMainForm::DockSide({200, 290}, client), 3);
+    EXPECT_EQ(TMainForm::DockSide({10, 10}, client), 0) << "equal distances: left first";
+}
+
+TEST(MainWindowRules, TheFileNameFollowsTheChosenFileType) {
+    EXPECT_EQ(AdjustToFilterPatterns("/d/set.txt", "*.dat;*.kelvo"), "/d/set.dat");
+    EXPECT_EQ(AdjustToFilterPatterns("/d/set.KELVO", "*.dat;*.kelvo"), "/d/set.KELVO");
+    EXPECT_EQ(AdjustToFilterPatterns("/d/set", "*.dat;*.kelvo"), "/d/set.dat");
+    EXPECT_EQ(AdjustToFilterPatterns("/d.x/set.bin", "*.*"), "/d.x/set.bin");
+    EXPECT_EQ(AdjustToFilterPatterns("", "*.dat"), "");
+}
+
+} // namespace
+} // namespace kelvo
+
+KELVO_GUI_TEST_ENVIRONMENT("shell_mainwindow_tests");

@@ -1,0 +1,201 @@
+// kelvoctl as a production line and a service script use it, against
+// kelvo-sim: values stored as typed or refused before anything is written,
+// failures said in words, checked output files and the result line of
+// program.
+#include "online/kelvoctl_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <fstream>
+#include <string>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace {
+
+using kelvo::test::KelvoctlOnline;
+
+bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+TEST_F(KelvoctlOnline, RefusedValuesLeaveTheDeviceAsItWas) {
+    // The first key is good; the bad ones behind it keep it from being written.
+    auto run = Ctl("set", "0x23=-40 0x25=99999999999 0x24=1e999 0x22=7 0x12=TT-€1");
+    EXPECT_EQ(run.Exit, 2) << run.Err;
+    EXPECT_EQ(run.Out, "");
+    for (const char* reason : {"line 0x25: \"99999999999\" is outside the range",
+                               "line 0x24: \"1e999\" is outside", "line 0x22: no choice 7",
+                               "line 0x12: the character \"€\" (U+20AC)", "nothing was written"})
+        EXPECT_TRUE(Contains(run.Err, reason)) << reason << "\n" << run.Err;
+    EXPECT_EQ(Ctl("get", "0x23 0x12").Out,
+              "0x0023 Range start = -50\n0x0012 Device tag = TT-101\n");
+
+    run = Ctl("set", "0x12=" + std::string(261, 'x') + " --program");
+    EXPECT_EQ(run.Exit, 2);
+    EXPECT_TRUE(Contains(run.Err, "at most 260")) << run.Err;
+    EXPECT_FALSE(Contains(run.Err, "Program KELVO Device")) << "no program after a refusal";
+
+    run = Ctl("get", "0x25 0x99 0x25:1");
+    EXPECT_EQ(run.Exit, 2);
+    EXPECT_EQ(run.Out, "") << "nothing is read when a KEY is wrong";
+    EXPECT_TRUE(Contains(run.Err, "line 0x99: no such line")) << run.Err;
+    EXPECT_TRUE(Contains(run.Err, "line 0x25:1: not in a repeated group")) << run.Err;
+}
+
+TEST_F(KelvoctlOnline, ACountWrittenFirstBringsItsInstancesIntoView) {
+    auto run = Ctl("set", "0x60=3 0x62:2=55 0x12=Grüße");
+    ASSERT_EQ(run.Exit, 0) << run.Err;
+    EXPECT_EQ(run.Out, "0x0060 Alarm limits = 3\n0x0062:2 Setpoint = 55\n"
+                       "0x0012 Device tag = Grüße\n");
+    EXPECT_EQ(Ctl("get", "0x62:2 0x12").Out, "0x0062:2 Setpoint = 55\n0x0012 Device tag = Grüße\n");
+}
+
+TEST_F(KelvoctlOnline, ShowKeysNamesEveryRowAsGetTakesIt) {
+    const auto run = Ctl("show", "--keys");
+    ASSERT_EQ(run.Exit, 0) << run.Err;
+    EXPECT_TRUE(Contains(run.Out, "\n0x0025      Filter time [ms]    :")) << run.Out;
+    EXPECT_TRUE(Contains(run.Out, "\n0x0063:1      Source")) << run.Out;
+    // Every key shown reads back.
+    EXPECT_EQ(Ctl("get", "0x0063:1").Exit, 0);
+}
+
+TEST_F(KelvoctlOnline, FilesAreCheckedBeforeTheDeviceIsTouched) {
+    const std::string trace = Sim.Path("none.dat");
+    auto run = Ctl("download", "-o '" + Sim.Dir + "/missing/device.dat'");
+    EXPECT_EQ(run.Exit, 1);
+    EXPECT_TRUE(Contains(run.Err, "does not exist")) << run.Err;
+    EXPECT_FALSE(Contains(run.Err, "Go Online")) << "refused before connecting";
+    run = Ctl("download", "-o '" + Sim.Dir + "/device.txt'");
+    EXPECT_EQ(run.Exit, 1);
+    EXPECT_TRUE(Contains(run.Err, ".dat or .kelvo")) << run.Err;
+    run = Ctl("get", "0x25 --log '" + Sim.Dir + "/missing/log.txt'");
+    EXPECT_EQ(run.Exit, 1);
+    EXPECT_TRUE(Contains(run.Err, "cannot write the log")) << run.Err;
+    EXPECT_EQ(run.Out, "");
+    run = Ctl("get", "0x25 --log ''");
+    EXPECT_EQ(run.Exit, 64);
+    EXPECT_TRUE(Contains(run.Err, "Try 'kelvoctl get --help'")) << run.Err;
+    EXPECT_FALSE(Contains(run.Err, "Exit status")) << "one usage line, not the whole help";
+
+    const std::string file = Sim.Dir + "/device.dat";
+    run = Ctl("download", "-o '" + file + "'");
+    ASSERT_EQ(run.Exit, 0) << run.Err;
+    EXPECT_TRUE(Contains(run.Err, "saved 37 lines to " + file)) << run.Err;
+}
+
+TEST_F(KelvoctlOnline, ProgramEndsWithWhatTheDeviceHolds) {
+    const std::string file = Sim.Dir + "/second-instance.dat";
+    ASSERT_EQ(Ctl("set", "0x63:1=1").Exit, 0);
+    ASSERT_EQ(Ctl("download", "-o '" + file + "'").Exit, 0);
+    ASSERT_EQ(Ctl("set", "0x63:1=0 0x25=640").Exit, 0);
+
+    auto run = Ctl("program", "'" + file + "' --answer cancel");
+    EXPECT_EQ(run.Exit, 3);
+    EXPECT_TRUE(Contains(run.Err, "\ndevice unchanged\n")) << run.Err;
+    run = Ctl("program", "'" + file + "' --answer no");
+    EXPECT_EQ(run.Exit, 3);
+    EXPECT_TRUE(Contains(run.Err, "\ndevice holds other values than " + file + " in 2 lines\n"))
+        << run.Err;
+    run = Ctl("program", "'" + file + "' --answer yes");
+    EXPECT_EQ(run.Exit, 0) << run.Err;
+    EXPECT_TRUE(Contains(run.Err, "\ndevice programmed with " + file + "\n")) << run.Err;
+
+    // A file cut inside a record is not programmed unless that is accepted.
+    std::ifstream in(file, std::ios::binary);
+    std::string data{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const std::string cut = Sim.Dir + "/cut.dat";
+    std::ofstream(cut, std::ios::binary) << data.substr(0, data.size() - 5);
+    run = Ctl("program", "'" + cut + "' --answer yes");
+    EXPECT_EQ(run.Exit, 1);
+    EXPECT_TRUE(Contains(run.Err, "file ends inside the record at byte")) << run.Err;
+    EXPECT_TRUE(Contains(run.Err, "\ndevice unchanged\n")) << run.Err;
+    EXPECT_FALSE(Contains(run.Err, "Go Online")) << run.Err;
+    // Accepted, it goes online with the lines it holds; without its last line
+    // the file no longer fits the device.
+    run = Ctl("program", "'" + cut + "' --answer yes --accept-truncated");
+    EXPECT_TRUE(Contains(run.Err, "Old data are not compatible")) << run.Err;
+    EXPECT_TRUE(Contains(run.Err, "\ndevice unchanged\n")) << run.Err;
+}
+
+TEST_F(KelvoctlOnline, ALineThatCannotBeOpenedIsNamedWithTheReason) {
+    auto run = CtlAt("--device /nonexistent/tty", "get", "0x25");
+    EXPECT_EQ(run.Exit, 2);
+    EXPECT_TRUE(Contains(run.Err, "COM1 is missing or already in use!")) << run.Err;
+    EXPECT_TRUE(Contains(run.Err, "\nkelvoctl: cannot open /nonexistent/tty: no such file\n"))
+        << run.Err;
+    run = CtlAt("--device '" + Sim.Dir + "'", "get", "0x25");
+    EXPECT_TRUE(Contains(run.Err, "not a terminal")) << run.Err;
+
+    // Another program holds the line.
+    const int holder = ::open(Sim.Link.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
+    run = CtlOnce("get", "0x25");
+    ::close(holder);
+    EXPECT_EQ(run.Exit, 2);
+    EXPECT_TRUE(Contains(run.Err, "cannot open " + Sim.Link + ": in use by another program"))
+        << run.Err;
+    EXPECT_EQ(Ctl("get", "0x25").Exit, 0) << "free again";
+}
+
+// A device that never answers, and one that stops, stays busy or garbles.
+class KelvoctlFaultyDevice : public KelvoctlOnline,
+                             public ::testing::WithParamInterface<std::vector<std::string>> {
+protected:
+    std::vector<std::string> SimOptions() const override { return GetParam(); }
+};
+
+TEST_P(KelvoctlFaultyDevice, TheLostConnectionIsNamedWithItsPlace) {
+    const std::vector<std::string> options = GetParam();
+    const std::string fault = options[0] + " " + options[1];
+    const auto run = CtlOnce("set", "0x25=640 0x23=-40 0x24=140 --baud 57600");
+    EXPECT_EQ(run.Exit, 2) << fault;
+    std::string expected;
+    if (fault == "--silent-after 0")
+        expected = "kelvoctl: " + Sim.Link + ": no answer at 57600 baud\n";
+    else if (fault == "--silent-after 45")
+        expected = "kelvoctl: the device stopped answering ";
+    else if (options[0] == "--busy")
+        expected = "kelvoctl: the device stayed busy ";
+    else
+        expected = "kelvoctl: the device's answers kept failing the frame check ";
+    EXPECT_TRUE(Contains(run.Err, expected)) << fault << "\n" << run.Err;
+    // Where it happened: a line of the dialog, or the download.
+    if (fault != "--silent-after 0") {
+        EXPECT_TRUE(Contains(run.Err, expected + "at line 0x00") ||
+                    Contains(run.Err, expected + "while the dialog was downloaded, after "))
+            << run.Err;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, KelvoctlFaultyDevice,
+                         ::testing::Values(std::vector<std::string>{"--silent-after", "0"},
+                                           std::vector<std::string>{"--silent-after", "45"},
+                                           std::vector<std::string>{"--busy", "1000000"},
+                                           std::vector<std::string>{"--corrupt-every", "1"}));
+
+TEST(KelvoctlCommandLine, VersionAndShortUsageErrors) {
+    const std::string out = "/tmp/kelvoctl-version-" + std::to_string(::getpid());
+    const auto run = [&](const std::string& args) {
+        const std::string line = std::string(KELVOCTL_PATH) + " " + args + " >" + out + " 2>&1";
+        const int status = std::system(line.c_str());
+        std::ifstream in(out);
+        std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        return std::make_pair(WIFEXITED(status) ? WEXITSTATUS(status) : -1, text);
+    };
+    auto [exit, text] = run("--version");
+    EXPECT_EQ(exit, 0);
+    EXPECT_EQ(text.rfind("kelvoctl ", 0), 0u) << text;
+    for (const char* wrong : {"", "frobnicate", "get --colour", "set --device x 0x25",
+                              "program --device x a.dat --answer maybe"}) {
+        std::tie(exit, text) = run(wrong);
+        EXPECT_EQ(exit, 64) << wrong;
+        EXPECT_TRUE(Contains(text, "Try 'kelvoctl")) << wrong << ": " << text;
+        EXPECT_LE(std::count(text.begin(), text.end(), '\n'), 3) << wrong << ": " << text;
+    }
+    ::unlink(out.c_str());
+}
+
+} // namespace

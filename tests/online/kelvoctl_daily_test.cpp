@@ -6,10 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <fcntl.h>
 #include <fstream>
 #include <string>
 #include <sys/file.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -175,6 +177,88 @@ INSTANTIATE_TEST_SUITE_P(Faults, KelvoctlFaultyDevice,
                                            std::vector<std::string>{"--silent-after", "45"},
                                            std::vector<std::string>{"--busy", "1000000"},
                                            std::vector<std::string>{"--corrupt-every", "1"}));
+
+// A device paced at its baud rate, with every message traced, so that a test
+// can see how far a command has come.
+class KelvoctlTracedDevice : public KelvoctlOnline {
+protected:
+    std::vector<std::string> SimOptions() const override {
+        return {"--pace", "--trace", Sim.Path("trace.txt")};
+    }
+    int TracedMessages() const {
+        std::ifstream in(Sim.Path("trace.txt"));
+        int count = 0;
+        for (std::string line; std::getline(in, line);)
+            count += line.rfind("PC:", 0) == 0 ? 1 : 0;
+        return count;
+    }
+    // Starts "kelvoctl set" of many values with --program, sends signal once
+    // the simulator has seen the writes begin, and waits for the end.
+    TRun InterruptedSet(int signal, const std::string& log) const {
+        std::vector<std::string> args = {KELVOCTL_PATH, "set", "--device", Sim.Link};
+        for (int i = 0; i < 60; ++i)
+            args.push_back("0x25=" + std::to_string(600 + i));
+        args.insert(args.end(), {"--program", "--log", log});
+        const std::string out = Sim.Path("out.txt");
+        const std::string err = Sim.Path("err.txt");
+        // The go-online dialogue takes fewer messages than this.
+        const int writing = TracedMessages() + 45;
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            const int o = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            const int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            ::dup2(o, STDOUT_FILENO);
+            ::dup2(e, STDERR_FILENO);
+            std::vector<char*> argv;
+            for (std::string& a : args)
+                argv.push_back(a.data());
+            argv.push_back(nullptr);
+            ::execv(argv[0], argv.data());
+            ::_exit(127);
+        }
+        int status = 0;
+        for (int waited = 0; waited < kelvo::test::TSimProcess::PatienceMs; ++waited) {
+            if (::waitpid(pid, &status, WNOHANG) == pid) {
+                TRun early;
+                early.Exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+                early.Err = Read(err);
+                return early;
+            }
+            if (TracedMessages() >= writing)
+                break;
+            ::usleep(1000);
+        }
+        ::kill(pid, signal);
+        ::waitpid(pid, &status, 0);
+        TRun run;
+        run.Exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        run.Out = Read(out);
+        run.Err = Read(err);
+        return run;
+    }
+};
+
+TEST_F(KelvoctlTracedDevice, AnInterruptStopsTheJobAndSaysWhatWasDone) {
+    for (const int signal : {SIGINT, SIGTERM}) {
+        const std::string log = Sim.Path("log-" + std::to_string(signal) + ".txt");
+        TRun run;
+        // A machine that held this test up long enough lets the job end first.
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            run = InterruptedSet(signal, log);
+            if (run.Exit != 0)
+                break;
+        }
+        EXPECT_EQ(run.Exit, 128 + signal) << run.Err;
+        EXPECT_TRUE(Contains(run.Err, "kelvoctl: interrupted: ")) << run.Err;
+        EXPECT_TRUE(Contains(run.Err, " of 60 lines written, device not programmed\n")) << run.Err;
+        EXPECT_FALSE(Contains(run.Err, "of 60 lines written, device not programmed\nkelvoctl"))
+            << "said once, at the end: " << run.Err;
+        EXPECT_FALSE(Contains(run.Err, "Program KELVO Device")) << run.Err;
+        EXPECT_FALSE(Read(log).empty()) << "the log is written";
+        // The device is left in a state the next command can work with.
+        EXPECT_EQ(Ctl("get", "0x25").Exit, 0);
+    }
+}
 
 TEST(KelvoctlCommandLine, VersionAndShortUsageErrors) {
     const std::string out = "/tmp/kelvoctl-version-" + std::to_string(::getpid());

@@ -149,11 +149,14 @@ int RunSet(const std::vector<std::string>& args) {
         });
     const auto failed = [&](const TKey& key, const std::string& why) {
         session.StopProgress();
+        // After an interrupt the line stops on purpose; Finish says what was done.
+        if (InterruptSignal() != 0)
+            return session.Finish(ExitOnlineFailure);
         std::cerr << "kelvoctl set: line " << key.Text << ": " << why << "\n";
         if (why != "the device holds another value")
             session.ReportFailure();
         std::cerr << "kelvoctl set: " << written << " of " << assignments.size() << " lines written"
-                  << (s.Parsed.Has("--program") ? ", device not programmed" : "") << "\n";
+                  << (program ? ", device not programmed" : "") << "\n";
         return session.Finish(ExitOnlineFailure);
     };
     for (const TAssignment& a : assignments) {

@@ -260,6 +260,48 @@ TEST_F(KelvoctlTracedDevice, AnInterruptStopsTheJobAndSaysWhatWasDone) {
     }
 }
 
+TEST_F(KelvoctlOnline, ProgressIsShownOnATerminalOnly) {
+    // Standard error on a terminal: the progress line is drawn and cleared.
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(::grantpt(master), 0);
+    ASSERT_EQ(::unlockpt(master), 0);
+    const int terminal = ::open(::ptsname(master), O_RDWR | O_NOCTTY);
+    ASSERT_GE(terminal, 0);
+    const std::string file = Sim.Dir + "/progress.dat";
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int null = ::open("/dev/null", O_WRONLY);
+        ::dup2(null, STDOUT_FILENO);
+        ::dup2(terminal, STDERR_FILENO);
+        ::execl(KELVOCTL_PATH, KELVOCTL_PATH, "download", "--device", Sim.Link.c_str(), "-o",
+                file.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    // The terminal's buffer holds far more than the few lines drawn.
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    ::fcntl(master, F_SETFL, O_NONBLOCK);
+    std::string shown;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(master, buffer, sizeof buffer)) > 0;)
+        shown.append(buffer, static_cast<std::size_t>(n));
+    ::close(terminal);
+    ::close(master);
+    EXPECT_EQ(WEXITSTATUS(status), 0) << shown;
+    EXPECT_TRUE(Contains(shown, "\r\033[Kdownloading the dialog: ")) << shown;
+    EXPECT_TRUE(Contains(shown, " bytes, ")) << shown;
+    EXPECT_TRUE(Contains(shown, " retries, ")) << shown;
+    EXPECT_TRUE(Contains(shown, "\r\033[Ksaved 37 lines to ")) << "cleared before the result";
+
+    // Standard error in a file: nothing but the messages.
+    const auto run = Ctl("download", "-o '" + file + "'");
+    EXPECT_EQ(run.Exit, 0);
+    EXPECT_EQ(run.Err.find('\r'), std::string::npos) << run.Err;
+    EXPECT_EQ(run.Err.find('\033'), std::string::npos) << run.Err;
+}
+
 TEST(KelvoctlCommandLine, VersionAndShortUsageErrors) {
     const std::string out = "/tmp/kelvoctl-version-" + std::to_string(::getpid());
     const auto run = [&](const std::string& args) {

@@ -161,6 +161,7 @@ bool TOnlineSession::GoOnline() {
     });
     FPrompt.OnAnswer = [this] {
         FWatch.SetPosition("while the document's values were written into the device");
+        StartProgress("writing the values", nullptr);
     };
     StartProgress("downloading the dialog",
                   [this] { return std::to_string(FDocument->Entries.Count()) + " lines"; });

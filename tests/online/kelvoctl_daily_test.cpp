@@ -260,6 +260,34 @@ TEST_F(KelvoctlTracedDevice, AnInterruptStopsTheJobAndSaysWhatWasDone) {
     }
 }
 
+TEST_F(KelvoctlTracedDevice, TheLogHoldsEveryExchangeOfTheRunNumberedWithoutGaps) {
+    // Far more exchanges than the stream's ring of 16 KB holds.
+    std::string args;
+    for (int i = 0; i < 60; ++i)
+        args += " 0x25=" + std::to_string(600 + i);
+    const std::string log = Sim.Path("full-log.txt");
+    const int before = TracedMessages();
+    const auto run = Ctl("set", args + " --log '" + log + "'");
+    ASSERT_EQ(run.Exit, 0) << run.Err;
+    const int messages = TracedMessages() - before;
+    ASSERT_GT(messages, 300);
+
+    std::ifstream in(log);
+    int entries = 0;
+    bool inOrder = true;
+    for (std::string line; std::getline(in, line);) {
+        // An entry starts with its number and its time.
+        const auto space = line.find(' ');
+        if (space == 0 || space == std::string::npos || line.find(":") == std::string::npos ||
+            line.find_first_not_of("0123456789") != space)
+            continue;
+        ++entries;
+        inOrder = inOrder && std::stoi(line.substr(0, space)) == entries;
+    }
+    EXPECT_EQ(entries, messages) << "one entry per message the device saw";
+    EXPECT_TRUE(inOrder);
+}
+
 TEST_F(KelvoctlOnline, ProgressIsShownOnATerminalOnly) {
     // Standard error on a terminal: the progress line is drawn and cleared.
     const int master = ::posix_openpt(O_RDWR | O_NOCTTY);

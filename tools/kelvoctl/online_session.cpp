@@ -6,7 +6,6 @@
 #include "tools/kelvoctl/output_check.h"
 
 #include <cstdio>
-#include <fstream>
 #include <iostream>
 
 namespace kelvo::ctl {
@@ -98,42 +97,34 @@ TOnlineSession::TOnlineSession(const TConnection& connection, TPtr<TFileTypeKelv
     TKelvoStream& stream = *FDocument->Stream;
     stream.SetLineOpener(FWatch.Opener());
     stream.SetBaud(connection.Baud);
+    if (!connection.LogFile.empty())
+        FLog = std::make_unique<TLogDrain>(stream, connection.LogFile);
     FWatch.SetOnExchange([this] {
+        if (FLog)
+            FLog->Drain();
         if (FProgress)
             FProgress->Update();
     });
 }
 
-namespace {
-// The log shows the device's bytes in its own code page; a terminal wants UTF-8.
-bool WriteLogFile(const std::string& path, const std::string& text) {
-    if (path.empty())
-        return true;
-    std::ofstream log(path, std::ios::binary | std::ios::trunc);
-    log << OemToUtf8(text);
-    if (log.flush())
-        return true;
-    ClearProgressLine();
-    std::cerr << "kelvoctl: cannot write the log to " << path << "\n";
-    return false;
-}
-} // namespace
-
 TOnlineSession::~TOnlineSession() {
-    if (FDocument)
-        WriteLog();
+    if (!FDocument)
+        return;
+    FOnline.StopTimer();
+    if (FDocument->Stream)
+        FDocument->Stream->Close();
+    WriteLog();
 }
 
 bool TOnlineSession::WriteLog() {
-    const std::string path = FConnection.LogFile;
-    FConnection.LogFile.clear();
-    return WriteLogFile(path, FOnline.RenderLog());
+    return FLog ? FLog->Close() : true;
 }
 
 int TOnlineSession::Finish(int exit) {
     StopProgress();
     // Offline first, so that the log holds the last exchange too.
-    if (FDocument->Stream && InterruptSignal() != 0)
+    FOnline.StopTimer();
+    if (FDocument->Stream)
         FDocument->Stream->Close();
     const bool logged = WriteLog();
     if (const int signal = InterruptSignal(); signal != 0) {

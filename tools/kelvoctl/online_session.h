@@ -9,6 +9,7 @@
 #include "tools/kelvoctl/ctl_options.h"
 #include "tools/kelvoctl/interrupt.h"
 #include "tools/kelvoctl/link_watch.h"
+#include "tools/kelvoctl/log_drain.h"
 #include "tools/kelvoctl/progress.h"
 
 #include <functional>
@@ -107,6 +108,8 @@ private:
     // Declared before the document: the document's stream uses its lines.
     TLinkWatch FWatch;
     std::unique_ptr<TProgress> FProgress;
+    // The --log file, filled as the exchanges happen.
+    std::unique_ptr<TLogDrain> FLog;
     bool FReported = false;
     bool FLogWritten = true;
     TPtr<TFileTypeKelvo> FDocument;

@@ -8,6 +8,7 @@
 
 #include <csignal>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <sys/file.h>
@@ -328,6 +329,40 @@ TEST_F(KelvoctlOnline, ProgressIsShownOnATerminalOnly) {
     EXPECT_EQ(run.Exit, 0);
     EXPECT_EQ(run.Err.find('\r'), std::string::npos) << run.Err;
     EXPECT_EQ(run.Err.find('\033'), std::string::npos) << run.Err;
+}
+
+TEST(KelvoctlCommandLine, ShowSaysWhatItCannotUseInOneLine) {
+    char dir[] = "/tmp/kelvoctl-show-XXXXXX";
+    ASSERT_NE(::mkdtemp(dir), nullptr);
+    const std::string base = dir;
+    const auto run = [&](const std::string& args) {
+        const std::string out = base + "/out.txt", err = base + "/err.txt";
+        const std::string line =
+            std::string(KELVOCTL_PATH) + " show " + args + " >" + out + " 2>" + err;
+        const int status = std::system(line.c_str());
+        struct {
+            int Exit = -1;
+            std::string Out, Err;
+        } r;
+        r.Exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        std::ifstream o(out), e(err);
+        r.Out.assign(std::istreambuf_iterator<char>(o), std::istreambuf_iterator<char>());
+        r.Err.assign(std::istreambuf_iterator<char>(e), std::istreambuf_iterator<char>());
+        return r;
+    };
+    auto r = run(base);
+    EXPECT_EQ(r.Exit, 1);
+    EXPECT_EQ(r.Err, "Invalid File \"" + base + "\"! (it is a directory)\n");
+
+    r = run(std::string(KELVO_DEMO_DIALOG_FILE) + " --language Klingon --translations " + base +
+            "/none");
+    EXPECT_EQ(r.Exit, 0) << r.Err;
+    EXPECT_TRUE(
+        Contains(r.Err, "warning: the translations directory \"" + base + "/none\" does not exist"))
+        << r.Err;
+    EXPECT_TRUE(Contains(r.Err, "warning: no translation into \"Klingon\"")) << r.Err;
+    EXPECT_TRUE(Contains(r.Out, "Programmname")) << "shown untranslated";
+    std::filesystem::remove_all(base);
 }
 
 TEST(KelvoctlCommandLine, VersionAndShortUsageErrors) {

@@ -82,6 +82,14 @@ TEST_F(KelvoctlOnline, FilesAreCheckedBeforeTheDeviceIsTouched) {
     EXPECT_TRUE(Contains(run.Err, "Try 'kelvoctl get --help'")) << run.Err;
     EXPECT_FALSE(Contains(run.Err, "Exit status")) << "one usage line, not the whole help";
 
+    // A log the disk does not take fails the run that did its work.
+    if (::access("/dev/full", W_OK) == 0) {
+        run = Ctl("get", "0x25 --log /dev/full");
+        EXPECT_EQ(run.Exit, 1) << run.Err;
+        EXPECT_EQ(run.Out, "0x0025 Filter time [ms] = 500\n");
+        EXPECT_TRUE(Contains(run.Err, "cannot write the log to /dev/full")) << run.Err;
+    }
+
     const std::string file = Sim.Dir + "/device.dat";
     run = Ctl("download", "-o '" + file + "'");
     ASSERT_EQ(run.Exit, 0) << run.Err;

@@ -40,7 +40,9 @@ std::string CheckOutputPath(const std::string& path, bool dataFile) {
     if (::stat(path.c_str(), &st) == 0) {
         if (S_ISDIR(st.st_mode))
             return "it is a directory";
-        if (!S_ISREG(st.st_mode))
+        // A log may go to a device such as /dev/stderr; a data file is
+        // replaced through a temporary file, which needs a regular one.
+        if (dataFile && !S_ISREG(st.st_mode))
             return "it is not a regular file";
         if (::access(path.c_str(), W_OK) != 0)
             return "the file is write-protected";

@@ -9,8 +9,9 @@ namespace kelvo::ctl {
 const char* DataFileExtensions();
 
 // Why a file cannot be written at path, or empty when it can: its directory
-// must exist and be writable, an existing file there must be a writable
-// regular file, and a data file needs one of the data file extensions.
+// must exist and be writable, an existing file there must be writable (and
+// for a data file a regular file), and a data file needs one of the data
+// file extensions.
 std::string CheckOutputPath(const std::string& path, bool dataFile);
 
 } // namespace kelvo::ctl

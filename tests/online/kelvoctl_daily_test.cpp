@@ -130,6 +130,31 @@ TEST_F(KelvoctlOnline, ProgramEndsWithWhatTheDeviceHolds) {
     EXPECT_TRUE(Contains(run.Err, "\ndevice unchanged\n")) << run.Err;
 }
 
+TEST_F(KelvoctlOnline, ProgramComparesTheInstancesACountBringsIntoView) {
+    // The file holds a third alarm; the device shows two.
+    const std::string file = Sim.Dir + "/three-alarms.dat";
+    ASSERT_EQ(Ctl("set", "0x60=3 0x62:2=55").Exit, 0);
+    ASSERT_EQ(Ctl("download", "-o '" + file + "'").Exit, 0);
+    ASSERT_EQ(Ctl("set", "0x60=2").Exit, 0);
+
+    auto run = Ctl("program", "'" + file + "' --answer no");
+    EXPECT_EQ(run.Exit, 3);
+    // The count and the four lines of the third instance.
+    EXPECT_TRUE(Contains(run.Err, "\ndevice holds other values than " + file + " in 5 lines\n"))
+        << run.Err;
+    run = Ctl("program", "'" + file + "' --answer yes");
+    EXPECT_EQ(run.Exit, 0) << run.Err;
+    EXPECT_TRUE(Contains(run.Err, "\ndevice programmed with " + file + "\n")) << run.Err;
+    EXPECT_EQ(Ctl("get", "0x60 0x62:2").Out, "0x0060 Alarm limits = 3\n0x0062:2 Setpoint = 55\n");
+
+    // Only the third instance differs now: the go-online comparison sees the
+    // first one alone, the check after it finds the third.
+    ASSERT_EQ(Ctl("set", "0x62:2=66").Exit, 0);
+    run = Ctl("program", "'" + file + "' --answer yes");
+    EXPECT_EQ(run.Exit, 0) << run.Err;
+    EXPECT_EQ(Ctl("get", "0x62:2").Out, "0x0062:2 Setpoint = 55\n");
+}
+
 TEST_F(KelvoctlOnline, ALineThatCannotBeOpenedIsNamedWithTheReason) {
     auto run = CtlAt("--device /nonexistent/tty", "get", "0x25");
     EXPECT_EQ(run.Exit, 2);

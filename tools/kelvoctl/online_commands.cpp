@@ -3,6 +3,7 @@
 #include "shell/fileaccess.h"
 #include "tools/kelvoctl/commands.h"
 #include "tools/kelvoctl/document_loader.h"
+#include "tools/kelvoctl/line_keys.h"
 #include "tools/kelvoctl/online_session.h"
 #include "tools/kelvoctl/output_check.h"
 
@@ -98,22 +99,26 @@ void ProgramHelp(std::ostream& out) {
 
 // The device's line at the file line's place, when the device shows it with
 // the same definition; the file's other lines are not the device's to hold.
+// An instance beyond the device's count is looked for too: once the count
+// is written, it is the device's to hold.
 TEntry* DeviceCounterpart(TFileTypeKelvo& device, const TEntry& fileLine) {
     for (TEntry& e : device.Entries)
         if (e.Value && e.Address == fileLine.Address && e.IndexI == fileLine.IndexI)
-            return e.IsVisible() && e.SameDefinition(fileLine) ? &e : nullptr;
+            return (e.IsVisible() || e.HiddenByCount) && e.SameDefinition(fileLine) ? &e : nullptr;
     return nullptr;
 }
 
 // Data of another dialog structure were converted (or refused) by the
-// dialogue; its values are not the file's to check line by line.
+// dialogue; its values are not the file's to check line by line. The
+// instances of a repeated group follow the count, so the first one stands
+// for them all.
 bool SameStructure(const TFileTypeKelvo& file, const TFileTypeKelvo& device) {
     for (const TEntry& line : file.Entries) {
-        if (!line.Value)
+        if (!line.Value || line.IndexI != 0)
             continue;
         bool found = false;
         for (const TEntry& e : device.Entries)
-            if (e.Address == line.Address && e.IndexI == line.IndexI && e.SameDefinition(line)) {
+            if (e.Address == line.Address && e.IndexI == 0 && e.SameDefinition(line)) {
                 found = true;
                 break;
             }
@@ -123,14 +128,18 @@ bool SameStructure(const TFileTypeKelvo& file, const TFileTypeKelvo& device) {
     return true;
 }
 
-// The file's editable lines whose value the device does not hold.
+// The file's editable lines whose value the device does not hold; an
+// instance the device's count leaves out is one of them.
 std::vector<const TEntry*> LinesTheDeviceLacks(const TFileTypeKelvo& file, TFileTypeKelvo& device) {
     std::vector<const TEntry*> differing;
     for (const TEntry& line : file.Entries) {
         if (!line.Value || !line.IsVisible() || !line.IsEditable())
             continue;
         const TEntry* held = DeviceCounterpart(device, line);
-        if (held && !held->SameValue(line))
+        const bool missingInstance = !held && line.GroupLevel() == layout::LevelMember &&
+                                     line.IndexI > 0 &&
+                                     !FindLine(device, {line.Address, line.IndexI, true, {}});
+        if ((held && (held->HiddenByCount || !held->SameValue(line))) || missingInstance)
             differing.push_back(&line);
     }
     return differing;
@@ -177,8 +186,14 @@ TProgramEnd CheckEveryInstance(TOnlineSession& session, const TFileTypeKelvo& fi
             session.StopProgress();
             return {ExitOnlineFailure, TProgramEnd::Differs, differing.size() - done};
         }
+        // A count written before brings this instance into the device's view.
         TEntry* held = DeviceCounterpart(session.Document(), *line);
         const std::string key = LineName(*line);
+        if (!held || held->HiddenByCount) {
+            session.StopProgress();
+            LineFailed("program", key, "the device shows no such line");
+            return {ExitOnlineFailure, TProgramEnd::Differs, differing.size() - done};
+        }
         session.Watch().SetPosition("at line " + key);
         TEntry edited(*line);
         const char* why = nullptr;
@@ -188,6 +203,8 @@ TProgramEnd CheckEveryInstance(TOnlineSession& session, const TFileTypeKelvo& fi
             why = "reading back failed";
         else if (!held->SameValue(*line))
             why = "the device did not take the file's value";
+        else if (IsCountLine(session.Document(), *held))
+            session.Document().ExpandGroupOf(*held);
         if (why) {
             session.StopProgress();
             if (InterruptSignal() != 0)

@@ -3,6 +3,7 @@
 #include "devicelink/serialline.h"
 #include "foundation/codepage.h"
 #include "tools/kelvoctl/commands.h"
+#include "tools/kelvoctl/line_keys.h"
 #include "tools/kelvoctl/output_check.h"
 
 #include <cstdio>
@@ -262,6 +263,9 @@ int ReadEveryLine(TOnlineSession& session) {
             session.ReportFailure();
             return ExitOnlineFailure;
         }
+        // The instances a count brings into view are read in this pass too.
+        if (IsCountLine(doc, entry))
+            doc.ExpandGroupOf(entry);
         ++done;
     }
     session.StopProgress();

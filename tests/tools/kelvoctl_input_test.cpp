@@ -19,6 +19,7 @@
 #include <fstream>
 #include <iterator>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -269,6 +270,22 @@ TEST(KelvoctlLink, WhyALineCannotBeOpened) {
     EXPECT_EQ(OpenFailureReason(slave), "in use by another program");
     ::close(holder);
     ::close(master);
+}
+
+TEST(KelvoctlLink, PermissionDeniedNamesTheGroupToJoin) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "a privileged open is never denied";
+    char file[] = "/tmp/kelvoctl-denied-XXXXXX";
+    const int fd = ::mkstemp(file);
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+    ::chmod(file, 0);
+    const std::string reason = OpenFailureReason(file);
+    ::unlink(file);
+    EXPECT_EQ(reason.rfind("permission denied", 0), 0u) << reason;
+    // The file's group is the user's own; a device's would be "dialout".
+    if (::getegid() != 0)
+        EXPECT_TRUE(Contains(reason, "join the group \"")) << reason;
 }
 
 } // namespace

@@ -114,9 +114,10 @@ std::string LostConnectionReason(const TKelvoStream& stream) {
     }
     if (FrameCheckFailure(stream.StreamResult()))
         ++garbled;
+    // The stream gives up on a busy device only after 100 busy answers.
     const int sr = stream.StreamResult();
     if (sr == -121 || sr == -221 || (sr == -321 && records.back().FirstReply == CodeRepwt))
-        busy += static_cast<int>(records.size());
+        return "the device stayed busy";
     if (records.back().Header.Replied == 0)
         silent += static_cast<int>(records.size());
     if (silent == 0 && busy == 0 && garbled == 0)

@@ -109,6 +109,7 @@ TOnlineSession::TOnlineSession(const TConnection& connection, TPtr<TFileTypeKelv
 }
 
 TOnlineSession::~TOnlineSession() {
+    StopProgress();
     if (!FDocument)
         return;
     FOnline.StopTimer();

@@ -36,8 +36,8 @@ struct TConnection {
 
 // The value options every online subcommand takes.
 std::set<std::string> ConnectionOptions(std::set<std::string> more = {});
-// Exactly one of --device and --port; --baud 115200, 57600 or 19200; a
-// --log file that can be written.
+// Exactly one of --device and --port; --baud 115200, 57600 or 19200; --log
+// with a file name.
 TConnection ReadConnection(const TParsedArgs& parsed);
 // Whether the --log file can be written; says why not on standard error.
 bool CheckLogPath(const char* command, const TConnection& connection);

@@ -284,8 +284,9 @@ TEST(KelvoctlLink, PermissionDeniedNamesTheGroupToJoin) {
     ::unlink(file);
     EXPECT_EQ(reason.rfind("permission denied", 0), 0u) << reason;
     // The file's group is the user's own; a device's would be "dialout".
-    if (::getegid() != 0)
+    if (::getegid() != 0) {
         EXPECT_TRUE(Contains(reason, "join the group \"")) << reason;
+    }
 }
 
 } // namespace

@@ -20,8 +20,10 @@ void ConnectionHelp(std::ostream& out) {
     out << "  --device PATH       the device's serial line (a terminal device path)\n"
            "  --port N            COM port N (1..255), mapped as the editor maps it\n"
            "  --baud RATE         115200 (default), 57600 or 19200\n"
-           "  --log FILE          write the transfer log there when the command ends\n"
-           "                      (checked before connecting)\n";
+           "  --log FILE          record every exchange of the run there (checked\n"
+           "                      before connecting)\n"
+           "Ctrl-C (SIGINT) or SIGTERM stops after the exchange in progress, writes\n"
+           "the log, says what was done and exits with 130 or 143.\n";
 }
 
 namespace {

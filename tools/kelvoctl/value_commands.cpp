@@ -41,7 +41,7 @@ int Refused(const char* command, const std::vector<std::string>& failures) {
 void GetHelp(std::ostream& out) {
     out << "Usage: kelvoctl get (--device PATH | --port N) KEY... [--baud RATE] [--log FILE]\n"
            "\n"
-           "Reads each line from the device and prints \"KEY caption = value\".\n";
+           "Reads each line from the device and prints \"KEY caption = value\".\n\n";
     KeyHelp(out);
     out << "Every KEY is checked against the device's dialog before the first is read.\n\n";
     ConnectionHelp(out);
@@ -96,9 +96,9 @@ void SetHelp(std::ostream& out) {
            "                    [--baud RATE] [--log FILE]\n"
            "\n"
            "Writes each value into the device, reads it back and prints\n"
-           "\"KEY caption = value\".\n";
+           "\"KEY caption = value\".\n\n";
     KeyHelp(out);
-    out << "VALUE is taken exactly as written, or the command is refused:\n"
+    out << "\nVALUE is taken exactly as written, or the command is refused:\n"
            "  whole number  -2147483648 to 2147483647, decimal or 0x hexadecimal\n"
            "  number        with a point as decimal separator and an optional exponent\n"
            "                (1.5, -2e-3); finite\n"

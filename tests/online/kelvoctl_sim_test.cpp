@@ -1,75 +1,17 @@
 // kelvoctl's online commands end to end: the program against kelvo-sim on a
 // pseudo-terminal, as a user would run them.
-#include "support/sim_process.h"
+#include "online/kelvoctl_fixture.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
 
 namespace {
 
-using kelvo::test::TSimProcess;
-
-// kelvo-sim serving its demonstration device in a temporary folder, and
-// kelvoctl run against it.
-class KelvoctlOnline : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_TRUE(Sim.Start()) << Sim.Ready << Sim.ErrorOutput(); }
-
-    struct TRun {
-        int Exit = -1;
-        std::string Out;
-        std::string Err;
-    };
-    // Runs kelvoctl with the device option added after the command. The link
-    // has real time limits: when a heavily loaded machine made an exchange
-    // miss them, the command is run again (every command here may be
-    // repeated without changing its result).
-    TRun Ctl(const std::string& command, const std::string& args) const {
-        TRun run;
-        for (int attempt = 0; attempt < 4; ++attempt) {
-            run = CtlOnce(command, args);
-            if (!LinkTimingFailure(run))
-                break;
-        }
-        return run;
-    }
-    static bool LinkTimingFailure(const TRun& run) {
-        if (run.Exit != 2)
-            return false;
-        for (const char* sign :
-             {"Could not connect", "values failed", "Reprogramming failed", "Missing response",
-              "reading failed", "writing failed", "reading back failed", "Failed!"})
-            if (run.Err.find(sign) != std::string::npos)
-                return true;
-        return false;
-    }
-    TRun CtlOnce(const std::string& command, const std::string& args) const {
-        const std::string out = Sim.Path("out.txt");
-        const std::string err = Sim.Path("err.txt");
-        const std::string line = std::string(KELVOCTL_PATH) + " " + command + " --device '" +
-                                 Sim.Link + "' " + args + " >'" + out + "' 2>'" + err + "'";
-        TRun run;
-        const int status = std::system(line.c_str());
-        run.Exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        run.Out = Read(out);
-        run.Err = Read(err);
-        return run;
-    }
-    static std::string Read(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
-
-    TSimProcess Sim{KELVO_SIM_PATH};
-};
+using kelvo::test::KelvoctlOnline;
 
 bool Exists(const std::string& path) {
     struct stat st;
@@ -105,15 +47,16 @@ TEST_F(KelvoctlOnline, SetGetAndProgramRoundTrip) {
     // and a member of a repeated group.
     auto run = Ctl("set", "0x25=750 0x23=-12.5 0x14=Kelvin 0x22=2 0x12=TT-202 0x63:1=1");
     ASSERT_EQ(run.Exit, 0) << run.Err;
-    EXPECT_EQ(run.Out, "Filter time [ms] = 750\n"
-                       "Range start = -12.5\n"
-                       "Temperature unit = Kelvin\n"
-                       "Sensor type = Thermocouple K\n"
-                       "Device tag = TT-202\n"
-                       "Source = Channel 2\n");
+    EXPECT_EQ(run.Out, "0x0025 Filter time [ms] = 750\n"
+                       "0x0023 Range start = -12.5\n"
+                       "0x0014 Temperature unit = Kelvin\n"
+                       "0x0022 Sensor type = Thermocouple K\n"
+                       "0x0012 Device tag = TT-202\n"
+                       "0x0063:1 Source = Channel 2\n");
     run = Ctl("get", "37 0x63:1 0x63:0");
     ASSERT_EQ(run.Exit, 0) << run.Err;
-    EXPECT_EQ(run.Out, "Filter time [ms] = 750\nSource = Channel 2\nSource = Channel 1\n");
+    EXPECT_EQ(run.Out, "0x0025 Filter time [ms] = 750\n0x0063:1 Source = Channel 2\n"
+                       "0x0063:0 Source = Channel 1\n");
 
     // The saved file differs now; declining keeps the device as it is.
     run = Ctl("program", "'" + saved + "' --answer no");
@@ -127,7 +70,8 @@ TEST_F(KelvoctlOnline, SetGetAndProgramRoundTrip) {
     EXPECT_EQ(run.Exit, 0) << run.Err;
     EXPECT_NE(run.Err.find("Go Online: Reprogramming successful!"), std::string::npos);
     run = Ctl("get", "0x25 0x14 0x12");
-    EXPECT_EQ(run.Out, "Filter time [ms] = 500\nTemperature unit = Celsius\nDevice tag = TT-101\n");
+    EXPECT_EQ(run.Out, "0x0025 Filter time [ms] = 500\n0x0014 Temperature unit = Celsius\n"
+                       "0x0012 Device tag = TT-101\n");
     EXPECT_EQ(Ctl("program", "'" + saved + "'").Exit, 0) << "equal values need nothing";
 }
 
@@ -148,7 +92,7 @@ TEST_F(KelvoctlOnline, ProgramChecksEveryInstanceOfARepeatedGroup) {
     ASSERT_EQ(Ctl("set", "0x63:1=1").Exit, 0);
     ASSERT_EQ(Ctl("download", "-o '" + file + "'").Exit, 0);
     ASSERT_EQ(Ctl("set", "0x63:1=0").Exit, 0);
-    ASSERT_EQ(Ctl("get", "0x63:1").Out, "Source = Channel 1\n");
+    ASSERT_EQ(Ctl("get", "0x63:1").Out, "0x0063:1 Source = Channel 1\n");
 
     for (const char* declined : {"cancel", "no"}) {
         const auto run = Ctl("program", "'" + file + "' --answer " + declined);
@@ -157,15 +101,16 @@ TEST_F(KelvoctlOnline, ProgramChecksEveryInstanceOfARepeatedGroup) {
                                "file in 1 line."),
                   std::string::npos)
             << run.Err;
-        EXPECT_EQ(Ctl("get", "0x63:1").Out, "Source = Channel 1\n") << declined;
+        EXPECT_EQ(Ctl("get", "0x63:1").Out, "0x0063:1 Source = Channel 1\n") << declined;
     }
 
     auto run = Ctl("program", "'" + file + "' --answer yes");
     EXPECT_EQ(run.Exit, 0) << run.Err;
-    EXPECT_EQ(Ctl("get", "0x63:1 0x63:0").Out, "Source = Channel 2\nSource = Channel 1\n");
+    EXPECT_EQ(Ctl("get", "0x63:1 0x63:0").Out,
+              "0x0063:1 Source = Channel 2\n0x0063:0 Source = Channel 1\n");
     // The device stored the value: reloading its stored values keeps it.
     ASSERT_EQ(Ctl("reset-device", "").Exit, 0);
-    EXPECT_EQ(Ctl("get", "0x63:1").Out, "Source = Channel 2\n");
+    EXPECT_EQ(Ctl("get", "0x63:1").Out, "0x0063:1 Source = Channel 2\n");
 
     run = Ctl("program", "'" + file + "' --answer cancel");
     EXPECT_EQ(run.Exit, 0) << "the device holds every value now: " << run.Err;
@@ -178,7 +123,7 @@ TEST_F(KelvoctlOnline, DeviceRequestsAndFailures) {
     auto run = Ctl("reset-device", "");
     EXPECT_EQ(run.Exit, 0);
     EXPECT_NE(run.Err.find("Reset KELVO Device: Success!"), std::string::npos);
-    EXPECT_EQ(Ctl("get", "0x25").Out, "Filter time [ms] = 640\n");
+    EXPECT_EQ(Ctl("get", "0x25").Out, "0x0025 Filter time [ms] = 640\n");
     run = Ctl("program-device", "");
     EXPECT_EQ(run.Exit, 0);
     EXPECT_NE(run.Err.find("Program KELVO Device: Success!"), std::string::npos);

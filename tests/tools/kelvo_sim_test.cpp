@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
 #include <iterator>
@@ -15,6 +18,7 @@
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -236,4 +240,94 @@ TEST(KelvoSim, KeepsTheExclusiveMarkOfAHolderAndLiftsAStaleOne) {
     EXPECT_EQ(Exchange(next, {Ready}, 1), TBytes{Ready});
     ::close(next);
     EXPECT_EQ(sim.Stop(), 0);
+}
+
+namespace {
+
+// kelvo-sim run by hand, so that it can be killed without a chance to clean up.
+pid_t StartUntilLinked(const std::string& link) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int null = ::open("/dev/null", O_WRONLY);
+        ::dup2(null, STDOUT_FILENO);
+        ::dup2(null, STDERR_FILENO);
+        ::execl(KELVO_SIM_BINARY, KELVO_SIM_BINARY, "--link", link.c_str(),
+                static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    struct stat st {};
+    for (int waited = 0; waited < TSimProcess::PatienceMs; waited += 5) {
+        if (::lstat(link.c_str(), &st) == 0)
+            break;
+        ::usleep(5000);
+    }
+    return pid;
+}
+
+} // namespace
+
+TEST(KelvoSim, ALinkIsServedByOneSimulatorAtATime) {
+    TSimProcess first(KELVO_SIM_BINARY);
+    ASSERT_TRUE(first.Start()) << first.ErrorOutput();
+    TSimProcess second(KELVO_SIM_BINARY);
+    second.Link = first.Link;
+    EXPECT_FALSE(second.Start());
+    EXPECT_EQ(second.Stop(), 1);
+    EXPECT_NE(second.ErrorOutput().find(first.Link + " is served by another kelvo-sim"),
+              std::string::npos)
+        << second.ErrorOutput();
+    // The first one still answers on the link.
+    const int fd = OpenPort(first.Link);
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(Exchange(fd, {Ready}, 1), TBytes{Ready});
+    ::close(fd);
+    EXPECT_EQ(first.Stop(), 0);
+
+    // A link whose simulator was killed is taken over.
+    TSimProcess third(KELVO_SIM_BINARY);
+    const pid_t killed = StartUntilLinked(third.Link);
+    ASSERT_GT(killed, 0);
+    ::kill(killed, SIGKILL);
+    int status = 0;
+    ::waitpid(killed, &status, 0);
+    struct stat st {};
+    ASSERT_EQ(::lstat(third.Link.c_str(), &st), 0) << "the killed one left its link";
+    ASSERT_TRUE(third.Start()) << third.ErrorOutput();
+    const int again = OpenPort(third.Link);
+    ASSERT_GE(again, 0);
+    EXPECT_EQ(Exchange(again, {Ready}, 1), TBytes{Ready});
+    ::close(again);
+    EXPECT_EQ(third.Stop(), 0);
+}
+
+TEST(KelvoSim, ADialogThatCannotBeReadIsOneClearError) {
+    TSimProcess sim(KELVO_SIM_BINARY);
+    EXPECT_FALSE(sim.Start({"--dialog", sim.Dir}));
+    EXPECT_EQ(sim.Stop(), 1) << "an exit, never an abort";
+    EXPECT_EQ(sim.ErrorOutput(), "kelvo-sim: cannot read " + sim.Dir + ": it is a directory\n");
+}
+
+TEST(KelvoSim, HelpVersionAndUsage) {
+    const auto run = [](const std::string& args, int& exit) {
+        const std::string out = "/tmp/kelvo-sim-help-" + std::to_string(::getpid());
+        const int status = std::system(
+            (std::string(KELVO_SIM_BINARY) + " " + args + " >" + out + " 2>&1").c_str());
+        exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        const TBytes text = ReadFile(out);
+        ::unlink(out.c_str());
+        return std::string(text.begin(), text.end());
+    };
+    int exit = -1;
+    const std::string help = run("--help", exit);
+    EXPECT_EQ(exit, 0);
+    for (const char* option :
+         {"--link PATH", "--dialog FILE", "--baud N", "--pace", "--answer-mode", "--trace FILE",
+          "--busy N", "--drop-every K", "--corrupt-every K", "--silent-after N", "--version"})
+        EXPECT_NE(help.find(std::string("\n  ") + option), std::string::npos) << option;
+    EXPECT_EQ(run("--version", exit).rfind("kelvo-sim ", 0), 0u);
+    EXPECT_EQ(exit, 0);
+    const std::string usage = run("--link", exit);
+    EXPECT_EQ(exit, 2);
+    EXPECT_NE(usage.find("Try 'kelvo-sim --help'"), std::string::npos) << usage;
+    EXPECT_EQ(std::count(usage.begin(), usage.end(), '\n'), 3) << usage;
 }

@@ -13,6 +13,7 @@
 #include <fstream>
 #include <iterator>
 #include <poll.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace kelvo;
@@ -38,9 +39,14 @@ constexpr auto HousekeepingTime = std::chrono::milliseconds(20);
 // file holds them; a document would expand the repeated groups that the
 // device describes once, so the file is not read as a document.
 bool LoadDialog(const std::string& path, TSimDialog& dialog) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+        std::fprintf(stderr, "kelvo-sim: cannot read %s: it is a directory\n", path.c_str());
+        return false;
+    }
     std::ifstream file(path, std::ios::binary);
     if (!file) {
-        std::fprintf(stderr, "kelvo-sim: cannot read %s\n", path.c_str());
+        std::fprintf(stderr, "kelvo-sim: cannot read %s: %s\n", path.c_str(), std::strerror(errno));
         return false;
     }
     const TBytes data{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
@@ -75,13 +81,18 @@ void WriteAll(int fd, const unsigned char* data, std::size_t count) {
 
 int main(int argc, char** argv) {
     if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
-        std::fputs(SimUsage(), stdout);
+        std::fputs(SimHelp(), stdout);
+        return 0;
+    }
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("kelvo-sim %s\n", KELVO_VERSION);
         return 0;
     }
     TSimOptions options;
     const std::string error = ParseSimOptions(argc, argv, options);
     if (!error.empty()) {
-        std::fprintf(stderr, "kelvo-sim: %s\n%s", error.c_str(), SimUsage());
+        std::fprintf(stderr, "kelvo-sim: %s\n%sTry 'kelvo-sim --help' for more.\n", error.c_str(),
+                     SimUsage());
         return 2;
     }
     TSimDialog dialog;

@@ -1,11 +1,18 @@
 #include "tools/kelvo-sim/pty_link.h"
 
 #include <cerrno>
+#include <climits>
+#include <cstddef>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <functional>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -20,13 +27,56 @@ std::string Reason(const char* what) {
 TPtyLink::~TPtyLink() {
     if (!FLink.empty())
         ::unlink(FLink.c_str());
+    if (FClaim >= 0)
+        ::close(FClaim);
     if (FSlave >= 0)
         ::close(FSlave);
     if (FMaster >= 0)
         ::close(FMaster);
 }
 
+// Each simulator binds a name made from the link's absolute path in the
+// abstract socket namespace. The kernel frees the name when the process ends,
+// however it ends, so a link whose simulator was killed can be taken over,
+// while one that is served cannot be taken away from its simulator.
+bool TPtyLink::Claim(const std::string& link, std::string& error) {
+    const std::size_t slash = link.rfind('/');
+    const std::string directory = slash == std::string::npos ? "."
+                                  : slash == 0               ? "/"
+                                                             : link.substr(0, slash);
+    char resolved[PATH_MAX];
+    if (!::realpath(directory.c_str(), resolved)) {
+        error = Reason(directory.c_str());
+        return false;
+    }
+    std::string name = std::string("kelvo-sim:") + resolved + "/" +
+                       (slash == std::string::npos ? link : link.substr(slash + 1));
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (name.size() >= sizeof address.sun_path - 1) {
+        char hashed[48];
+        std::snprintf(hashed, sizeof hashed, "kelvo-sim:%zx", std::hash<std::string>{}(name));
+        name = hashed;
+    }
+    // The leading zero byte puts the name in the abstract namespace.
+    std::memcpy(address.sun_path + 1, name.data(), name.size());
+    FClaim = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (FClaim < 0) {
+        error = Reason("socket");
+        return false;
+    }
+    const auto length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + name.size());
+    if (::bind(FClaim, reinterpret_cast<const sockaddr*>(&address), length) != 0) {
+        error = errno == EADDRINUSE ? link + " is served by another kelvo-sim"
+                                    : Reason("cannot claim the link");
+        return false;
+    }
+    return true;
+}
+
 bool TPtyLink::Open(const std::string& link, std::string& error) {
+    if (!Claim(link, error))
+        return false;
     FMaster = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
     if (FMaster < 0 || ::grantpt(FMaster) != 0 || ::unlockpt(FMaster) != 0) {
         error = Reason("cannot create a pseudo-terminal");

@@ -13,6 +13,8 @@ public:
     TPtyLink& operator=(const TPtyLink&) = delete;
 
     // Creates the pair in raw mode and the symbolic link; false with a reason.
+    // A link another running simulator serves is refused; one left behind by
+    // a simulator that is gone is replaced.
     bool Open(const std::string& link, std::string& error);
     int Master() const { return FMaster; }
     const std::string& SlavePath() const { return FSlavePath; }
@@ -25,6 +27,10 @@ public:
     void LiftStaleExclusiveMark();
 
 private:
+    bool Claim(const std::string& link, std::string& error);
+
+    // Held for as long as this simulator serves the link.
+    int FClaim = -1;
     int FMaster = -1;
     // Held open so that the master never sees a hang-up between the PC side's
     // closing and reopening of the port.

@@ -21,9 +21,30 @@ bool ParseCount(const char* text, int minimum, int& value) {
 } // namespace
 
 const char* SimUsage() {
+    return "usage: kelvo-sim --link PATH [--dialog FILE] [--baud N] [--pace] [OPTION...]\n";
+}
+
+const char* SimHelp() {
     return "usage: kelvo-sim --link PATH [--dialog FILE] [--baud N] [--pace]\n"
            "                 [--answer-mode frame|conti] [--trace FILE]\n"
-           "                 [--busy N] [--drop-every K] [--corrupt-every K] [--silent-after N]\n";
+           "                 [--busy N] [--drop-every K] [--corrupt-every K] [--silent-after N]\n"
+           "\n"
+           "A virtual Kelvo device on a pseudo-terminal; prints \"ready PATH\" when it\n"
+           "serves and stops on SIGTERM or SIGINT.\n"
+           "\n"
+           "  --link PATH              make PATH a link to the terminal the PC side opens\n"
+           "                           (refused while another kelvo-sim serves PATH)\n"
+           "  --dialog FILE            serve the dialog of a data file (default: built-in demo)\n"
+           "  --baud N                 the line's rate, for --pace (default 115200)\n"
+           "  --pace                   release reply bytes at the pace of the baud rate\n"
+           "  --answer-mode frame|conti  answer a command at once in a frame, or after CONTI\n"
+           "  --trace FILE             append a line per PC message and per reply to FILE\n"
+           "  --busy N                 answer REPWT to the first N messages of a conversation\n"
+           "  --drop-every K           lose the echo and answer of every K-th message\n"
+           "  --corrupt-every K        flip a bit in the CRC of every K-th reply frame\n"
+           "  --silent-after N         answer nothing, echo included, after N messages\n"
+           "  --help                   show this help\n"
+           "  --version                show the version\n";
 }
 
 std::string ParseSimOptions(int argc, char** argv, TSimOptions& options) {

@@ -17,6 +17,9 @@ struct TSimOptions {
 
 // Returns an empty text on success, else what is wrong with the command line.
 std::string ParseSimOptions(int argc, char** argv, TSimOptions& options);
+// The first line of the help: the command line at a glance.
 const char* SimUsage();
+// Every option, one line each.
+const char* SimHelp();
 
 } // namespace kelvo

@@ -1,5 +1,8 @@
 #include "tools/kelvoctl/commands.h"
 
+#include <iostream>
+#include <sstream>
+
 namespace kelvo::ctl {
 
 const std::vector<TCommand>& Commands() {
@@ -8,6 +11,17 @@ const std::vector<TCommand>& Commands() {
         SetCommand(),  ProgramDeviceCommand(), ResetDeviceCommand(),
     };
     return commands;
+}
+
+int UsageError(const std::string& command, void (*help)(std::ostream& out),
+               const std::string& error) {
+    std::ostringstream text;
+    help(text);
+    const std::string usage = text.str().substr(0, text.str().find('\n'));
+    std::cerr << "kelvoctl " << command << ": " << error << "\n"
+              << usage << "\n"
+              << "Try 'kelvoctl " << command << " --help' for more.\n";
+    return ExitUsage;
 }
 
 const TCommand* FindCommand(const std::string& name) {

@@ -22,6 +22,11 @@ struct TCommand {
     int (*Run)(const std::vector<std::string>& args);
 };
 
+// Says what is wrong, the command's usage line and where to find more;
+// returns ExitUsage.
+int UsageError(const std::string& command, void (*help)(std::ostream& out),
+               const std::string& error);
+
 const std::vector<TCommand>& Commands();
 const TCommand* FindCommand(const std::string& name);
 

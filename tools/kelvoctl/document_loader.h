@@ -16,7 +16,13 @@ std::string NotFoundMessage(const std::string& name);
 std::string InvalidMessage(const std::string& name);
 
 TLoadResult LoadDocument(const std::string& name, TPtr<TFileTypeKelvo>& document);
-// Loads name and tells standard error why it could not; true when loaded.
+// Loads name and tells standard error why it could not, in one line; true
+// when loaded.
 bool LoadDocumentOrReport(const std::string& name, TPtr<TFileTypeKelvo>& document);
+
+// A data file holds line records and nothing else. When the file at name
+// ends inside a record or holds bytes after its last record, the warning
+// for it ("file ends inside the record at byte N: M lines read"); else empty.
+std::string IncompleteFileWarning(const std::string& name);
 
 } // namespace kelvo::ctl

@@ -8,9 +8,13 @@
 
 namespace {
 
+const char* const TryHelp = "Try 'kelvoctl --help' for more.\n";
+const char* const UsageLine = "Usage: kelvoctl COMMAND [ARGS...]\n";
+
 void Usage(std::ostream& out) {
-    out << "Usage: kelvoctl COMMAND [ARGS...]\n"
-           "       kelvoctl COMMAND --help\n"
+    out << UsageLine
+        << "       kelvoctl COMMAND --help\n"
+           "       kelvoctl --version\n"
            "\n"
            "Commands:\n";
     std::size_t width = 0;
@@ -32,8 +36,12 @@ int main(int argc, char** argv) {
 
     const std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty()) {
-        Usage(std::cerr);
+        std::cerr << "kelvoctl: a COMMAND is needed\n" << UsageLine << TryHelp;
         return ExitUsage;
+    }
+    if (args[0] == "--version" || args[0] == "-V") {
+        std::cout << "kelvoctl " << KELVO_VERSION << "\n";
+        return ExitOk;
     }
     if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
         if (args[0] == "help" && args.size() > 1)
@@ -46,8 +54,7 @@ int main(int argc, char** argv) {
     }
     const TCommand* command = FindCommand(args[0]);
     if (!command) {
-        std::cerr << "kelvoctl: unknown command \"" << args[0] << "\"\n";
-        Usage(std::cerr);
+        std::cerr << "kelvoctl: unknown command \"" << args[0] << "\"\n" << UsageLine << TryHelp;
         return ExitUsage;
     }
     try {

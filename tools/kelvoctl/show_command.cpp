@@ -6,7 +6,9 @@
 #include "tools/kelvoctl/document_loader.h"
 #include "tools/kelvoctl/online_session.h"
 #include "translations/mlparas.h"
+#include "translations/mlselect.h"
 
+#include <filesystem>
 #include <iostream>
 
 namespace kelvo::ctl {
@@ -14,12 +16,18 @@ namespace kelvo::ctl {
 namespace {
 
 void Help(std::ostream& out) {
-    out << "Usage: kelvoctl show FILE [--language NAME] [--translations DIR] [--production]\n"
+    out << "Usage: kelvoctl show FILE [--keys] [--language NAME] [--translations DIR]\n"
+           "                     [--production]\n"
            "       kelvoctl show (--device PATH | --port N) [--baud RATE] [--log FILE] [...]\n"
            "\n"
            "Prints the parameter lines of a Kelvo data file (.dat or .kelvo) as the\n"
-           "editor's Copy All Lines puts them on the clipboard.\n"
+           "editor's Copy All Lines puts them on the clipboard. A file that ends inside\n"
+           "a record, or holds bytes after its last record, is shown with the lines it\n"
+           "holds and a warning.\n"
            "\n"
+           "  --keys              put each line's KEY in a first column: 0xAAAA, or\n"
+           "                      0xAAAA:I for instance I (from 0) of a repeated group,\n"
+           "                      as get and set take it\n"
            "  --language NAME     show captions and choices in this translation\n"
            "                      (none without it)\n"
            "  --translations DIR  read the \"*.l*\" translation files from DIR instead\n"
@@ -31,9 +39,43 @@ void Help(std::ostream& out) {
            "2 the device could not be read, 64 usage.\n";
 }
 
+bool KnownLanguage(const std::string& language) {
+    if (language == NoTranslationsLanguage)
+        return true;
+    for (int i = 0; i < Mlparas().Count(); ++i)
+        if (Mlparas().At(i)->Name() == language)
+            return true;
+    return false;
+}
+
+// The rows of text (a header, a blank line, then one line per row) with each
+// row's KEY in front.
+std::string WithKeys(TFileTypeKelvo& document, const std::string& text) {
+    constexpr std::size_t KeyWidth = 10;
+    std::vector<std::string> keys = {"KEY", ""};
+    const TSortVListView& list = document.List();
+    for (int row = 0; row < list.GetRowCount(); ++row)
+        if (const TFileTypeKelvo::TEntry* entry = document.GetEntry(row))
+            keys.push_back(entry->IsBlank() ? std::string() : LineKey(*entry));
+    std::string result;
+    std::size_t start = 0;
+    for (std::size_t i = 0; start < text.size(); ++i) {
+        const std::size_t end = text.find('\n', start);
+        std::string key = i < keys.size() ? keys[i] : std::string();
+        const std::string line = text.substr(start, end - start);
+        if (!line.empty() || !key.empty())
+            key.resize(KeyWidth, ' ');
+        result += key + line + "\n";
+        if (end == std::string::npos)
+            break;
+        start = end + 1;
+    }
+    return result;
+}
+
 int Run(const std::vector<std::string>& args) {
     const TParsedArgs parsed = ParseArgs(args, ConnectionOptions({"--language", "--translations"}),
-                                         {"--production", "--help", "-h"});
+                                         {"--production", "--keys", "--help", "-h"});
     if (parsed.Has("--help") || parsed.Has("-h")) {
         Help(std::cout);
         return ExitOk;
@@ -45,11 +87,8 @@ int Run(const std::vector<std::string>& args) {
         error = fromDevice ? "a FILE and a device at once" : "exactly one FILE expected";
     if (error.empty() && !fromDevice && (parsed.HasValue("--baud") || parsed.HasValue("--log")))
         error = "--baud and --log need --device or --port";
-    if (!error.empty()) {
-        std::cerr << "kelvoctl show: " << error << "\n";
-        Help(std::cerr);
-        return ExitUsage;
-    }
+    if (!error.empty())
+        return UsageError("show", Help, error);
     TPtr<TFileTypeKelvo> document;
     if (fromDevice) {
         if (const int result = DownloadForShow(parsed, document); result != ExitOk)
@@ -58,15 +97,27 @@ int Run(const std::vector<std::string>& args) {
         const std::string& name = parsed.Positional.front();
         if (!LoadDocumentOrReport(name, document))
             return ExitFailure;
+        if (const std::string warning = IncompleteFileWarning(name); !warning.empty())
+            std::cerr << "kelvoctl show: " << name << ": " << warning << "\n";
     }
 
     if (parsed.Has("--production"))
         document->SetProductionMode(1);
     if (parsed.HasValue("--language")) {
-        Mlparas().Load(parsed.Value("--translations"));
-        document->SetLanguage(Utf8ToOem(parsed.Value("--language")));
+        const std::string directory = parsed.Value("--translations");
+        std::error_code ignored;
+        if (!directory.empty() && !std::filesystem::is_directory(directory, ignored))
+            std::cerr << "kelvoctl show: warning: the translations directory \"" << directory
+                      << "\" does not exist\n";
+        Mlparas().Load(directory);
+        const std::string language = Utf8ToOem(parsed.Value("--language"));
+        if (!KnownLanguage(language))
+            std::cerr << "kelvoctl show: warning: no translation into \""
+                      << parsed.Value("--language") << "\" was found\n";
+        document->SetLanguage(language);
     }
-    std::cout << OemToUtf8(CopyLinesText(*document, true, "\n"));
+    const std::string text = OemToUtf8(CopyLinesText(*document, true, "\n"));
+    std::cout << (parsed.Has("--keys") ? WithKeys(*document, text) : text);
     std::cout.flush();
     return std::cout ? ExitOk : ExitFailure;
 }

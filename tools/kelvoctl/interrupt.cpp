@@ -1,0 +1,38 @@
+#include "tools/kelvoctl/interrupt.h"
+
+#include <csignal>
+
+namespace kelvo::ctl {
+
+namespace {
+
+volatile std::sig_atomic_t Caught = 0;
+struct sigaction OldInt {};
+struct sigaction OldTerm {};
+
+void OnSignal(int signal) {
+    Caught = signal;
+}
+
+} // namespace
+
+TInterruptScope::TInterruptScope() {
+    struct sigaction action {};
+    action.sa_handler = OnSignal;
+    sigemptyset(&action.sa_mask);
+    // No SA_RESTART: a wait on the line returns at once and finds the flag.
+    action.sa_flags = 0;
+    sigaction(SIGINT, &action, &OldInt);
+    sigaction(SIGTERM, &action, &OldTerm);
+}
+
+TInterruptScope::~TInterruptScope() {
+    sigaction(SIGINT, &OldInt, nullptr);
+    sigaction(SIGTERM, &OldTerm, nullptr);
+}
+
+int InterruptSignal() {
+    return Caught;
+}
+
+} // namespace kelvo::ctl

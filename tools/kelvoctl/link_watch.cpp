@@ -1,0 +1,213 @@
+#include "tools/kelvoctl/link_watch.h"
+
+#include "devicelink/controlcodes.h"
+#include "devicelink/serialline.h"
+#include "tools/kelvoctl/interrupt.h"
+
+#include <cerrno>
+#include <cstring>
+#include <deque>
+#include <fcntl.h>
+#include <grp.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace kelvo::ctl {
+
+namespace {
+
+std::string GroupHint(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return {};
+    const group* owner = ::getgrgid(st.st_gid);
+    if (!owner || st.st_gid == 0)
+        return {};
+    const std::string name = owner->gr_name;
+    return " (join the group \"" + name + "\" that owns it: sudo usermod -aG " + name +
+           " $USER, then log in again)";
+}
+
+} // namespace
+
+std::string OpenFailureReason(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        const int error = errno;
+        switch (error) {
+        case ENOENT:
+        case ENOTDIR:
+            return "no such file";
+        case EACCES:
+        case EPERM:
+            return "permission denied" + GroupHint(path);
+        case EBUSY:
+            return "in use by another program";
+        case EISDIR:
+            return "not a terminal but a directory";
+        case ENXIO:
+        case ENODEV:
+            return "no device is connected behind it";
+        default:
+            return std::strerror(error);
+        }
+    }
+    std::string reason;
+    if (!::isatty(fd)) {
+        reason = "not a terminal";
+    } else if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        reason = errno == EWOULDBLOCK ? "in use by another program" : std::strerror(errno);
+    } else {
+        ::flock(fd, LOCK_UN);
+    }
+    ::close(fd);
+    return reason;
+}
+
+namespace {
+
+struct TRecordSummary {
+    TKelvoLog Header;
+    int FirstReply = -1;
+};
+
+std::deque<TRecordSummary> LastRecords(const TKelvoStream& stream, std::size_t keep) {
+    std::deque<TRecordSummary> records;
+    stream.Log().ForEach([&](const unsigned char* payload, std::int32_t length) {
+        if (length < TKelvoLog::Size)
+            return;
+        TRecordSummary r;
+        r.Header = TKelvoLog::Load(payload);
+        const std::int32_t reply = TKelvoLog::Size + r.Header.Sent + r.Header.Echoed;
+        if (r.Header.Replied > 0 && reply < length)
+            r.FirstReply = payload[reply];
+        records.push_back(r);
+        if (keep && records.size() > keep)
+            records.pop_front();
+    });
+    return records;
+}
+
+bool FrameCheckFailure(int streamResult) {
+    return streamResult <= -910 && streamResult >= -914;
+}
+
+} // namespace
+
+std::string LostConnectionReason(const TKelvoStream& stream) {
+    // The last attempts of the failed step and the few exchanges around them.
+    const auto records = LastRecords(stream, 12);
+    if (records.empty())
+        return {};
+    int silent = 0, busy = 0, garbled = 0;
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const TKelvoLog& h = records[i].Header;
+        if (h.Replied == 0)
+            ++silent;
+        else if (h.Replied == 1 && records[i].FirstReply == CodeRepwt)
+            ++busy;
+        // A record carries the stream's result from before its exchange: the
+        // frame check of the exchange before it.
+        if (FrameCheckFailure(h.StreamResult))
+            ++garbled;
+    }
+    if (FrameCheckFailure(stream.StreamResult()))
+        ++garbled;
+    // The stream gives up on a busy device only after 100 busy answers.
+    const int sr = stream.StreamResult();
+    if (sr == -121 || sr == -221 || (sr == -321 && records.back().FirstReply == CodeRepwt))
+        return "the device stayed busy";
+    if (records.back().Header.Replied == 0)
+        silent += static_cast<int>(records.size());
+    if (silent == 0 && busy == 0 && garbled == 0)
+        return {};
+    if (silent >= busy && silent >= garbled)
+        return "the device stopped answering";
+    if (busy >= garbled)
+        return "the device stayed busy";
+    return "the device's answers kept failing the frame check";
+}
+
+bool NothingAnswered(const TKelvoStream& stream) {
+    bool answered = false;
+    for (const TRecordSummary& r : LastRecords(stream, 0))
+        answered = answered || r.Header.Replied > 0;
+    return !answered;
+}
+
+class TLinkWatch::TWatchedLine : public TComLine {
+public:
+    TWatchedLine(TLinkWatch& watch, std::unique_ptr<TComLine> line)
+        : FWatch(watch), FLine(std::move(line)) {}
+    bool Configure(int baud) override { return FLine->Configure(baud); }
+    bool Purge(bool both) override { return FLine->Purge(both); }
+    bool SetRts(bool on) override { return FLine->SetRts(on); }
+    bool SetDtr(bool on) override { return FLine->SetDtr(on); }
+    long Read(unsigned char* buffer, std::size_t count) override {
+        const long n = FLine->Read(buffer, count);
+        if (n > 0)
+            FWatch.Received(buffer, static_cast<std::size_t>(n));
+        return n;
+    }
+    long Write(const unsigned char* buffer, std::size_t count) override {
+        // After an interrupt no new exchange starts; the stream gives up
+        // quickly on a line that takes nothing.
+        if (InterruptSignal() != 0)
+            return -1;
+        // The stream writes each message in one call.
+        FWatch.ExchangeStarts(count);
+        return FLine->Write(buffer, count);
+    }
+
+private:
+    TLinkWatch& FWatch;
+    std::unique_ptr<TComLine> FLine;
+};
+
+TComLineOpener TLinkWatch::Opener() {
+    return [this](int port) -> std::unique_ptr<TComLine> {
+        FPath = FDevice.empty() ? PortDeviceName(port) : FDevice;
+        FOpenFailure.clear();
+        std::unique_ptr<TComLine> line = TSerialLine::Open(FPath);
+        if (!line) {
+            FOpenFailure = OpenFailureReason(FPath);
+            if (FOpenFailure.empty())
+                FOpenFailure = "it could not be opened";
+            return nullptr;
+        }
+        return std::make_unique<TWatchedLine>(*this, std::move(line));
+    };
+}
+
+void TLinkWatch::SetPosition(const std::string& position) {
+    FPosition = nullptr;
+    FLastPosition = position;
+}
+
+void TLinkWatch::ExchangeStarts(std::size_t sent) {
+    if (FBack == FSent + 1 && FFirstReply == CodeRepwt)
+        ++FBusy;
+    FSent = sent;
+    FBack = 0;
+    FFirstReply = -1;
+    FBytesSent += static_cast<std::int64_t>(sent);
+    ++FExchanges;
+    if (FPosition)
+        FLastPosition = FPosition();
+    if (FOnExchange)
+        FOnExchange();
+}
+
+void TLinkWatch::Received(const unsigned char* data, std::size_t count) {
+    if (FBack <= FSent && FBack + count > FSent)
+        FFirstReply = data[FSent - FBack];
+    FBack += count;
+    FBytesReceived += static_cast<std::int64_t>(count);
+}
+
+std::int64_t TLinkWatch::BusyAnswers() const {
+    return FBusy + (FBack == FSent + 1 && FFirstReply == CodeRepwt ? 1 : 0);
+}
+
+} // namespace kelvo::ctl

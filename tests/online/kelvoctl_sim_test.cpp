@@ -79,10 +79,10 @@ TEST_F(KelvoctlOnline, SetGetAndProgramRoundTrip) {
 TEST_F(KelvoctlOnline, SetACountThenALineOfTheInstanceItAdds) {
     auto run = Ctl("set", "0x60=3 0x62:2=55");
     ASSERT_EQ(run.Exit, 0) << run.Err;
-    EXPECT_EQ(run.Out, "Alarm limits = 3\nSetpoint = 55\n");
+    EXPECT_EQ(run.Out, "0x0060 Alarm limits = 3\n0x0062:2 Setpoint = 55\n");
     run = Ctl("get", "0x62:2 0x62:1");
     EXPECT_EQ(run.Exit, 0) << run.Err;
-    EXPECT_EQ(run.Out, "Setpoint = 55\nSetpoint = 80\n");
+    EXPECT_EQ(run.Out, "0x0062:2 Setpoint = 55\n0x0062:1 Setpoint = 80\n");
 }
 
 TEST_F(KelvoctlOnline, ProgramChecksEveryInstanceOfARepeatedGroup) {

@@ -7,6 +7,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QTabBar>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QTabWidget>
@@ -340,6 +342,24 @@ TEST_F(Editor, AFileThatFailsToLoadLeavesAnEmptyWindow) {
     EXPECT_TRUE(Form->IsEmptyDocument());
     EXPECT_EQ(Form->KelvoListView->model()->rowCount(), 0);
     EXPECT_FALSE(Enabled(Form->Actions().ActionEditValue));
+}
+
+TEST_F(Editor, ScrollingKeysOnTheTabStripGoIntoThePage) {
+    LoadDeviceDialog();
+    QApplication::setActiveWindow(Form);
+    QTabBar* strip = Form->TabbedPages->tabBar();
+    strip->setFocus();
+    ASSERT_TRUE(strip->hasFocus());
+    QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+    QApplication::sendEvent(strip, &down);
+    EXPECT_TRUE(Form->KelvoListView->hasFocus());
+    EXPECT_EQ(Form->TabbedPages->currentWidget(), Form->TabDisplay) << "the page stays";
+
+    strip->setFocus();
+    QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
+    QApplication::sendEvent(strip, &right);
+    EXPECT_EQ(Form->TabbedPages->currentWidget(), Form->TabAbout)
+        << "without Shift or Ctrl Right changes the page";
 }
 
 } // namespace

@@ -1,13 +1,18 @@
 #include "shell/gui/filedialog.h"
 #include "shell/gui/filesaveform.h"
 #include "shell/gui/idledispatch.h"
+#include "shell/gui/qtprompt.h"
 #include "shell/text_document.h"
 #include "support/gui_environment.h"
 #include "support/scripted_prompt.h"
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
 #include <QPointer>
+#include <QTimer>
 
 #include <filesystem>
 #include <fstream>
@@ -245,6 +250,33 @@ TEST(FormServices, AdjustExtensionAndFilters) {
     EXPECT_EQ(FilterEntry(filter, 3), "");
     EXPECT_EQ(TFilesaveForm::KindTitle(4), "Save Copy As");
     EXPECT_EQ(TFilesaveForm::KindTitle(9), "");
+}
+
+} // namespace
+} // namespace kelvo
+
+namespace kelvo {
+namespace {
+
+// Presses a button of the message box once it is open, noting whether the
+// idle work of the documents could run meanwhile.
+TEST(QtPrompt, AnswersWithTheButtonPressedAndHoldsTheIdleWorkWhileOpen) {
+    TQtPrompt prompt;
+    bool idleRan = true;
+    QString shownText;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_TRUE(box);
+        shownText = box->text();
+        idleRan = TIdleDispatch::RunOnce();
+        box->button(QMessageBox::No)->click();
+    });
+    const int answer = prompt.Ask("Go Online", "Write old data? \x81", TPromptIcon::Question,
+                                  TPromptButtons::YesNoCancel);
+    EXPECT_EQ(answer, IdNo);
+    EXPECT_FALSE(idleRan) << "no device work underneath a question";
+    EXPECT_EQ(shownText, QString::fromUtf8("Write old data? \u00fc")) << "device text in CP850";
+    EXPECT_TRUE(TIdleDispatch::RunOnce()) << "the idle work goes on afterwards";
 }
 
 } // namespace

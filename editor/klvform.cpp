@@ -209,6 +209,7 @@ void TKlvForm::LoadFromStream(TStream* stream, std::int64_t count) {
         document->RebuildDisplay();
         if (!stream) {
             FOnline->GoOnline(0, 0);
+            NotePortProblem();
             FLanguageMark = 0;
             SyncOptions();
             DocumentChanged();
@@ -303,22 +304,28 @@ void TKlvForm::UpdateStatus() {
     }
     const int rows = Kelvo()->List().GetRowCount();
     if (rows <= 0) {
-        SetStatusText("No visible items");
+        SetStatusText(WithPortProblem("No visible items"));
         return;
     }
     const QModelIndex current = KelvoListView->currentIndex();
-    SetStatusText(Kelvo()->GetStatusText(current.isValid() ? current.row() : -1));
+    SetStatusText(WithPortProblem(Kelvo()->GetStatusText(current.isValid() ? current.row() : -1)));
+}
+
+std::string TKlvForm::WithPortProblem(const std::string& status) const {
+    if (FPortProblem.empty() || (Kelvo() && Kelvo()->IsOnline()))
+        return status;
+    return status + " - " + FPortProblem;
 }
 
 void TKlvForm::KelvoListViewChange(int row) {
     if (!Kelvo())
         return;
     if (row < 0 && Kelvo()->List().GetRowCount() <= 0) {
-        SetStatusText("No visible items");
+        SetStatusText(WithPortProblem("No visible items"));
         return;
     }
     if (row >= 0) {
-        SetStatusText(Kelvo()->GetStatusText(row));
+        SetStatusText(WithPortProblem(Kelvo()->GetStatusText(row)));
         if (Kelvo()->List().GetRowCount() != lastVisibleCount)
             UpdateAboutDialog();
     }

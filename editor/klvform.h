@@ -124,6 +124,8 @@ private:
     void ReplaceAboutLine(int fromEnd, const std::string& line);
     bool ForwardTabStripKey(QEvent* event);
     void KelvoListViewChange(int row);
+    void NotePortProblem();
+    std::string WithPortProblem(const std::string& status) const;
 
     void CkbxAutoConnectClick();
     void CkbxSpecialOptClick();
@@ -143,6 +145,8 @@ private:
     int FAutoConnectMark = 0;
     int FSpecialOptMark = 0;
     int FLanguageMark = 0;
+    // Why the last go-online could not open its port; shown with the status.
+    std::string FPortProblem;
 };
 
 } // namespace kelvo

@@ -1,5 +1,7 @@
 #include "editor/klvform.h"
 
+#include "devicelink/port_diagnosis.h"
+#include "devicelink/serialline.h"
 #include "editor/send_shortcut.h"
 #include "foundation/codepage.h"
 #include "foundation/prompt.h"
@@ -122,10 +124,23 @@ void TKlvForm::GoOnline(int tag) {
     if (!FOnline)
         return;
     FOnline->GoOnline(tag, 0);
+    NotePortProblem();
     FLanguageMark = 0;
     SyncOptions();
     DocumentChanged();
     UpdateStatus();
+}
+
+void TKlvForm::NotePortProblem() {
+    FPortProblem.clear();
+    if (!FOnline || FOnline->LastOutcome() != TKelvoOnline::TOutcome::PortMissing || !Kelvo() ||
+        !Kelvo()->Stream)
+        return;
+    const int port = Kelvo()->Stream->Port();
+    const std::string path = PortDeviceName(port);
+    const std::string reason = PortOpenFailureReason(path);
+    FPortProblem = "COM" + std::to_string(port) + " is " + path + ": " +
+                   (reason.empty() ? "it could not be opened" : reason);
 }
 
 void TKlvForm::RequestDeviceCommand(int tag) {

@@ -1,5 +1,6 @@
 #include "editor/editor_fixture.h"
 
+#include "devicelink/serialline.h"
 #include "model/dlgline_bits.h"
 #include "shell/gui/filesaveform.h"
 
@@ -8,9 +9,9 @@
 #include <QClipboard>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
-#include <QTabBar>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTreeView>
 
@@ -342,6 +343,19 @@ TEST_F(Editor, AFileThatFailsToLoadLeavesAnEmptyWindow) {
     EXPECT_TRUE(Form->IsEmptyDocument());
     EXPECT_EQ(Form->KelvoListView->model()->rowCount(), 0);
     EXPECT_FALSE(Enabled(Form->Actions().ActionEditValue));
+}
+
+TEST_F(Editor, APortThatCannotBeOpenedIsNamedInTheStatusText) {
+    TKlvForm::SetLineOpener({});
+    const TPortNameLookup saved =
+        SetPortNameLookup([](int port) { return "/nonexistent/kelvo-tty" + std::to_string(port); });
+    Form->LoadFromStream(nullptr, 0);
+    SetPortNameLookup(saved);
+    EXPECT_FALSE(Doc().IsOnline());
+    EXPECT_NE(Form->StatusText().find("COM1 is /nonexistent/kelvo-tty1: no such file"),
+              std::string::npos)
+        << Form->StatusText();
+    EXPECT_EQ(Form->StatusText().find('\n'), std::string::npos) << "one line";
 }
 
 TEST_F(Editor, ScrollingKeysOnTheTabStripGoIntoThePage) {

@@ -6,12 +6,22 @@
 #include "model/dlglinevalue_choice.h"
 #include "model/gui/value_dialogs.h"
 #include "online/kelvo_online.h"
+#include "shell/gui/aboutbox.h"
+#include "shell/gui/helpwindow.h"
+#include "shell/gui/mainform.h"
+#include "shell/gui/mainwindow.h"
+#include "shell/gui/registerform.h"
+#include "shell/gui/toolbar_icons.h"
 #include "tools/vdevice/demo_dialog.h"
 #include "tools/vdevice/virtual_line.h"
+#include "translations/mlparas.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QItemSelectionModel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QTabWidget>
 #include <QTreeView>
 
@@ -40,6 +50,60 @@ bool Save(QWidget* widget, const QDir& dir, const QString& name) {
     return true;
 }
 
+class TKlvFormKind : public TRegisterCustomForm<TKlvForm> {
+public:
+    std::string FilterText() const override { return "|Kelvo Data (*.dat;*.kelvo)|*.dat;*.kelvo"; }
+};
+
+void RunCycles(TFileTypeKelvo& document, int cycles) {
+    for (int i = 0; i < cycles; ++i) {
+        document.TickPending = true;
+        bool done = false;
+        document.Idle(nullptr, done);
+    }
+}
+
+// The main window with two editors: one online with the virtual device, one
+// holding the demonstration data file; then the special options, the About
+// box and a help page.
+bool MainWindowPictures(const QDir& dir) {
+    bool ok = true;
+    TKlvFormKind kind;
+    TMainForm main;
+    main.resize(900, 640);
+    main.show();
+    main.StartUp();
+    auto* online = new TKlvForm(&main);
+    ShowDocumentWindow(online);
+    online->LoadFromStream(nullptr, 0);
+    RunCycles(*online->Kelvo(), 12);
+    main.OpenFile(ProgramDirectory() + "/dialogs/demo.dat");
+    main.TileVertically();
+    main.Area()->setActiveSubWindow(online);
+    QApplication::processEvents();
+    ok = Save(&main, dir, "main-window") && ok;
+
+    online->TabbedPages->setCurrentWidget(online->TabOptions);
+    online->CkbxSpecialOpt->click();
+    QApplication::processEvents();
+    ok = Save(&main, dir, "main-window-options") && ok;
+    online->CkbxSpecialOpt->click();
+
+    TAboutBox about(&main);
+    about.show();
+    QApplication::processEvents();
+    ok = Save(&about, dir, "about-box") && ok;
+    about.hide();
+
+    THelpWindow* help = THelpWindow::Show("editor.html", &main);
+    QApplication::processEvents();
+    ok = Save(help, dir, "help-editor") && ok;
+    help->close();
+    for (QMdiSubWindow* w : main.Children())
+        delete w;
+    return ok;
+}
+
 TFileTypeKelvo::TEntry* Find(TFileTypeKelvo& document, std::uint16_t address) {
     for (auto& entry : document.Entries)
         if (entry.Address == address && entry.Value)
@@ -53,6 +117,8 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    QApplication::setApplicationName("KelvoW32");
+    QApplication::setWindowIcon(ApplicationIcon());
     const QDir dir(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("pictures"));
     if (!QDir().mkpath(dir.path())) {
         std::fprintf(stderr, "kelvo-pictures: cannot create %s\n", qPrintable(dir.path()));
@@ -104,6 +170,7 @@ int main(int argc, char** argv) {
         ok = Save(dialog.get(), dir, "dialog-choice") && ok;
     }
     form.reset();
+    ok = MainWindowPictures(dir) && ok;
     TKlvForm::SetLineOpener({});
     return ok ? 0 : 1;
 }

@@ -94,6 +94,10 @@ void TIniHlstEntry::Attach(QMenuBar* bar, int index, THandler handler) {
     Attach(menu, std::move(handler));
 }
 
+QMenu* TIniHlstEntry::Menu() const {
+    return FMenu;
+}
+
 std::string TIniHlstEntry::EntryText(const QAction* action) {
     if (!action)
         return {};

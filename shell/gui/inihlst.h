@@ -50,7 +50,7 @@ public:
     void Attach(QMenu* menu, THandler handler);
     // The same with the menu at index of the menu bar (none when out of range).
     void Attach(QMenuBar* bar, int index, THandler handler);
-    QMenu* Menu() const { return FMenu; }
+    QMenu* Menu() const;
 
     // The text behind a menu entry of a list.
     static std::string EntryText(const QAction* action);

@@ -1,0 +1,72 @@
+#include "shell/settings/ini_file.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+
+#include <unistd.h>
+
+namespace kelvo {
+
+namespace {
+
+std::optional<std::string>& ChosenIniFile() {
+    static std::optional<std::string> chosen;
+    return chosen;
+}
+
+std::filesystem::path ConfigHome() {
+    // Relative values are to be ignored, as the base directory rules say.
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    if (xdg && xdg[0] == '/')
+        return xdg;
+    const char* home = std::getenv("HOME");
+    return std::filesystem::path(home && home[0] ? home : "/tmp") / ".config";
+}
+
+} // namespace
+
+std::string TrimBlanks(const std::string& text) {
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string::npos)
+        return {};
+    const auto last = text.find_last_not_of(" \t");
+    return text.substr(first, last - first + 1);
+}
+
+std::string ProgramPath() {
+    std::error_code ec;
+    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string("kelvow32") : exe.string();
+}
+
+std::string DefaultIniFileName(const std::string& programPath, bool programDirWritable) {
+    const std::filesystem::path program(TrimBlanks(programPath));
+    const std::filesystem::path name = program.filename().replace_extension(".ini");
+    if (programDirWritable)
+        return (program.parent_path() / name).string();
+    return (ConfigHome() / "kelvo" / name).string();
+}
+
+std::string IniFileName() {
+    if (ChosenIniFile())
+        return *ChosenIniFile();
+    const std::string program = ProgramPath();
+    std::string directory = std::filesystem::path(program).parent_path().string();
+    if (directory.empty())
+        directory = ".";
+    return DefaultIniFileName(program, access(directory.c_str(), W_OK) == 0);
+}
+
+void SetIniFileName(const std::string& path) {
+    if (TrimBlanks(path).empty())
+        ChosenIniFile().reset();
+    else
+        ChosenIniFile() = TrimBlanks(path);
+}
+
+std::string IniSectionName(const std::string& iniFile) {
+    return std::filesystem::path(TrimBlanks(iniFile)).stem().string();
+}
+
+} // namespace kelvo

@@ -1,14 +1,17 @@
 // kelvow32: the window program. Sets up the message boxes, the value dialogs
 // and the help for the window toolkit, registers the editor window and runs
 // the main window until it closes.
-#include "editor/klvform.h"
+#include "editor/register_klvform.h"
 #include "foundation/gui/autodialog.h"
 #include "model/gui/value_dialogs.h"
 #include "shell/gui/helpwindow.h"
+#include "shell/gui/inihlst.h"
 #include "shell/gui/mainwindow.h"
 #include "shell/gui/qtprompt.h"
 #include "shell/gui/registerform.h"
 #include "shell/gui/toolbar_icons.h"
+#include "shell/settings/ini_file.h"
+#include "shell/settings/ports_lookup.h"
 
 #include <QApplication>
 
@@ -35,12 +38,11 @@ constexpr const char* Usage =
     "\n"
     "Arguments that begin with \"-\" are options; every other argument is a file.\n";
 
-class TKlvFormKind : public TRegisterCustomForm<TKlvForm> {
-public:
-    std::string FilterText() const override { return "|Kelvo Data (*.dat;*.kelvo)|*.dat;*.kelvo"; }
-};
-
 } // namespace
+
+// The one registration of the editor window: it reads the editor settings at
+// the first paint and writes them at the end of the program.
+static TRegisterKlvForm EditorRegistration;
 
 int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
@@ -68,9 +70,15 @@ int main(int argc, char** argv) {
     TAutoDialog::SetHelpHandler([](TAutoDialog& dialog) {
         THelpWindow::Show(HelpPageForContext(30, "kelvo::TKlvForm"), &dialog);
     });
-    TKlvFormKind editorKind;
+    // COM ports map to the device paths of the INI file's "Ports" section.
+    InstallPortsLookup(IniFileName());
 
-    TMainForm mainForm;
-    mainForm.show();
-    return app.exec();
+    int result = 0;
+    {
+        TMainForm mainForm;
+        mainForm.show();
+        result = app.exec();
+    }
+    CloseIniHlst();
+    return result;
 }

@@ -5,8 +5,10 @@
 #include "shell/gui/controlhook.h"
 #include "shell/gui/edit_commands.h"
 #include "shell/gui/filedialog.h"
+#include "shell/gui/filedrop.h"
 #include "shell/gui/filesaveform.h"
 #include "shell/gui/helpwindow.h"
+#include "shell/gui/inihlst.h"
 #include "shell/gui/lockclose.h"
 #include "shell/gui/mainform.h"
 #include "shell/gui/registerform.h"
@@ -64,6 +66,10 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     open->FilterIndex = 2;
     OpenDialog = std::move(open);
     SaveDialog = std::make_unique<TQtFileDialog>(TQtFileDialog::Save, this);
+    CreateHistory();
+    // Files dragged onto the window from a file manager open in order.
+    FFileDrop =
+        std::make_unique<TFileDrop>(this, [this](int, const std::string& name) { OpenFile(name); });
 
     TLockClose::Global().Attach(this);
     if (auto* dispatcher = QAbstractEventDispatcher::instance())
@@ -86,6 +92,10 @@ TMainForm::~TMainForm() {
     if (auto* dispatcher = QAbstractEventDispatcher::instance())
         dispatcher->disconnect(this);
     TLockClose::Global().Attach(nullptr);
+    FFileDrop.reset();
+    IniHlst().Save();
+    if (TIniHlstEntry* recent = IniHlst().At(HlstRecent))
+        recent->Attach(static_cast<QMenu*>(nullptr), {});
     FStatusHook.reset();
     SetMainForm(nullptr, nullptr);
 }
@@ -284,6 +294,32 @@ void TMainForm::CreateMenus() {
         connect(menu, &QMenu::aboutToShow, this, &TMainForm::UpdateActions);
 }
 
+void TMainForm::CreateHistory() {
+    TIniHlst& lists = IniHlst();
+    if (lists.ListCount() == 0) {
+        CreateMainWindowLists(lists);
+        lists.Load();
+    }
+    lists.At(HlstRecent)->Attach(FFileMenu, [this](QAction* entry) {
+        OpenFile(TIniHlstEntry::EntryText(entry));
+    });
+    OpenDialog->InitialDir = lists.At(HlstOpenDir)->Entry(0);
+    connect(this, &TMainForm::FileOpened, this, [this](const std::string& name) {
+        TIniHlst& l = IniHlst();
+        l.At(HlstRecent)->Add(name);
+        const std::string dir =
+            QFileInfo(QString::fromStdString(name)).absolutePath().toStdString();
+        OpenDialog->InitialDir = dir;
+        l.At(HlstOpenDir)->Add(dir);
+    });
+    connect(this, &TMainForm::FileFailed, this,
+            [](const std::string& name) { IniHlst().At(HlstRecent)->Remove(name); });
+    connect(this, &TMainForm::DirectoryChosen, this,
+            [](const std::string& dir) { IniHlst().At(HlstOpenDir)->Add(dir); });
+    connect(ActionClearRecentFiles, &QAction::triggered, this,
+            [] { IniHlst().At(HlstRecent)->Clear(); });
+}
+
 void TMainForm::CreateToolBar() {
     FToolBar = new QToolBar("Toolbar", this);
     FToolBar->setObjectName("ToolBar");
@@ -333,6 +369,8 @@ void TMainForm::UpdateActions() {
     ActionFileCopyAs->setEnabled(TFilesaveForm::CanSave(active));
     ActionFileClose->setEnabled(FArea->activeSubWindow() != nullptr);
     ActionFileCloseAll->setEnabled(any);
+    const TIniHlstEntry* recent = IniHlst().At(HlstRecent);
+    ActionClearRecentFiles->setEnabled(recent && recent->Count() > 0);
     for (QAction* a : {ActionWindowCascade, ActionWindowTileHorizontal, ActionWindowTileVertical,
                        ActionWindowMinimizeAll, ActionWindowArrangeAll, ActionWindowRestoreAll})
         a->setEnabled(any);

@@ -21,6 +21,7 @@ class QToolBar;
 namespace kelvo {
 
 class TFileDialog;
+class TFileDrop;
 class TFilesaveForm;
 class TStatusbarWndproc;
 
@@ -119,6 +120,7 @@ private:
     void ActionHelpAboutExecute();
     void ShowHelp(const std::string& page);
     void ToolbarDragEnded();
+    void CreateHistory();
 
     QMdiArea* FArea = nullptr;
     QToolBar* FToolBar = nullptr;
@@ -130,6 +132,7 @@ private:
     QAction* FWindowListSeparator = nullptr;
     QList<QAction*> FMergedMenuActions;
     std::unique_ptr<TStatusbarWndproc> FStatusHook;
+    std::unique_ptr<TFileDrop> FFileDrop;
     bool FStarted = false;
 };
 

@@ -45,9 +45,11 @@ std::map<int, std::string> ReadPortsSection(const std::string& iniFile) {
 }
 
 TPortNameLookup PortsLookup(std::map<int, std::string> ports) {
-    return [ports = std::move(ports)](int port) {
+    return [ports = std::move(ports)](int port) -> std::string {
         const auto found = ports.find(port);
-        return found != ports.end() ? found->second : DefaultPortName(port);
+        if (found != ports.end())
+            return found->second;
+        return DefaultPortName(port);
     };
 }
 

@@ -1,7 +1,9 @@
 #include "shell/gui/filedialog.h"
 #include "shell/gui/filesaveform.h"
+#include "shell/gui/inihlst.h"
 #include "shell/gui/mainwindow.h"
 #include "shell/gui/registerform.h"
+#include "shell/settings/ini_file.h"
 #include "shell/text_document.h"
 #include "support/gui_environment.h"
 #include "support/scripted_prompt.h"
@@ -49,6 +51,16 @@ public:
     std::string FilterText() const override { return "|Text (*.txt)|*.txt"; }
 };
 
+// Points the program's INI file into the scratch directory for the test's life.
+class TTestIni {
+public:
+    explicit TTestIni(const std::string& path) { SetIniFileName(path); }
+    ~TTestIni() {
+        CloseIniHlst();
+        SetIniFileName({});
+    }
+};
+
 class MainWindow : public ::testing::Test {
 protected:
     MainWindow() { Form.show(); }
@@ -59,6 +71,7 @@ protected:
     }
 
     TScratchDir Dir;
+    TTestIni Ini{Dir / "kelvow32.ini"};
     TScriptedPrompt Prompt;
     TPromptScope Scope{Prompt};
     TTextKind Kind;
@@ -84,6 +97,31 @@ TEST_F(MainWindow, OpensAFileIntoANewChildAndRefusesMissingAndUnknownFiles) {
     EXPECT_EQ(Prompt.Asked.back().Text, "Invalid File \"" + Dir / "empty.txt" + "\"!");
     test::DrainEvents();
     EXPECT_EQ(Form.Children().size(), 1u) << "no window stays behind for a failed file";
+}
+
+TEST_F(MainWindow, RecentFilesFollowWhatWasOpenedAndForgetWhatIsGone) {
+    for (int i = 0; i < 10; ++i)
+        Open("f" + std::to_string(i) + ".txt", "x");
+    TIniHlstEntry& recent = *IniHlst().At(HlstRecent);
+    ASSERT_EQ(recent.Count(), 9);
+    EXPECT_EQ(recent.Entry(0), Dir / "f9.txt");
+    EXPECT_EQ(recent.Entry(8), Dir / "f1.txt");
+    EXPECT_TRUE(Form.OpenFile(Dir / "f5.txt"));
+    EXPECT_EQ(recent.Entry(0), Dir / "f5.txt");
+    EXPECT_EQ(recent.Count(), 9) << "moved, not duplicated";
+    EXPECT_EQ(IniHlst().At(HlstOpenDir)->Entry(0), Dir.Path);
+
+    std::filesystem::remove(Dir / "f7.txt");
+    EXPECT_FALSE(Form.OpenFile(Dir / "f7.txt"));
+    EXPECT_EQ(Prompt.Asked.back().Text, "File \"" + Dir / "f7.txt" + "\" not found!");
+    EXPECT_EQ(recent.Count(), 8);
+
+    Form.UpdateActions();
+    EXPECT_TRUE(Form.ActionClearRecentFiles->isEnabled());
+    Form.ActionClearRecentFiles->trigger();
+    EXPECT_EQ(recent.Count(), 0);
+    Form.UpdateActions();
+    EXPECT_FALSE(Form.ActionClearRecentFiles->isEnabled());
 }
 
 TEST_F(MainWindow, TheActiveChildsMenusTakeThePlaceOfTheEditMenu) {

@@ -6,19 +6,37 @@
 #include "tools/kelvoctl/line_keys.h"
 #include "tools/kelvoctl/output_check.h"
 
+#include "shell/settings/ini_file.h"
+#include "shell/settings/ports_lookup.h"
+
 #include <cstdio>
 #include <iostream>
+#include <unistd.h>
 
 namespace kelvo::ctl {
 
+namespace {
+
+// The INI file kelvow32 beside this program uses.
+std::string WindowProgramIni() {
+    const std::string self = ProgramPath();
+    const auto slash = self.find_last_of('/');
+    const std::string dir = slash == std::string::npos ? "." : self.substr(0, slash);
+    return DefaultIniFileName(dir + "/kelvow32", ::access(dir.c_str(), W_OK) == 0);
+}
+
+} // namespace
+
 std::set<std::string> ConnectionOptions(std::set<std::string> more) {
-    more.insert({"--device", "--port", "--baud", "--log"});
+    more.insert({"--device", "--port", "--baud", "--log", "--ini"});
     return more;
 }
 
 void ConnectionHelp(std::ostream& out) {
     out << "  --device PATH       the device's serial line (a terminal device path)\n"
            "  --port N            COM port N (1..255), mapped as the editor maps it\n"
+           "  --ini FILE          the INI file whose [Ports] section maps COM ports to\n"
+           "                      device paths (default: kelvow32.ini beside kelvoctl)\n"
            "  --baud RATE         115200 (default), 57600 or 19200\n"
            "  --log FILE          record every exchange of the run there (checked\n"
            "                      before connecting)\n"
@@ -56,8 +74,13 @@ TConnection ReadConnection(const TParsedArgs& parsed) {
         c.Error = "--baud must be 115200, 57600 or 19200";
     if (parsed.HasValue("--log") && c.LogFile.empty())
         c.Error = "--log needs a file name";
+    if (parsed.HasValue("--ini") && parsed.Value("--ini").empty())
+        c.Error = "--ini needs a file name";
     if (c.Device.empty() == false)
         c.Port = 1;
+    else if (c.Error.empty())
+        // COM numbers mean what they mean to the window program.
+        InstallPortsLookup(parsed.HasValue("--ini") ? parsed.Value("--ini") : WindowProgramIni());
     return c;
 }
 

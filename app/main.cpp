@@ -14,10 +14,13 @@
 #include "shell/settings/ports_lookup.h"
 
 #include <QApplication>
+#include <QSocketNotifier>
 
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -37,6 +40,32 @@ constexpr const char* Usage =
     "  --version    show the version and exit\n"
     "\n"
     "Arguments that begin with \"-\" are options; every other argument is a file.\n";
+
+// SIGTERM and SIGINT close the main window as the user would (with the close
+// questions of modified documents), so the settings are written on the way.
+int signalPipe[2] = {-1, -1};
+
+void OnSignal(int) {
+    const char byte = 1;
+    [[maybe_unused]] const auto written = ::write(signalPipe[1], &byte, 1);
+}
+
+void CloseOnSignals(QWidget& window) {
+    if (::pipe(signalPipe) != 0)
+        return;
+    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &window);
+    QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window] {
+        char byte = 0;
+        [[maybe_unused]] const auto got = ::read(signalPipe[0], &byte, 1);
+        window.close();
+    });
+    struct sigaction action {};
+    action.sa_handler = OnSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    ::sigaction(SIGTERM, &action, nullptr);
+    ::sigaction(SIGINT, &action, nullptr);
+}
 
 } // namespace
 
@@ -76,6 +105,7 @@ int main(int argc, char** argv) {
     int result = 0;
     {
         TMainForm mainForm;
+        CloseOnSignals(mainForm);
         mainForm.show();
         result = app.exec();
     }

@@ -16,7 +16,7 @@ set(expected
     share/kelvo/dialogs/demo.dat
     share/kelvo/help/index.html
     share/kelvo/help/editor.html
-    share/kelvo/help/helponhelp.html
+    share/kelvo/help/help-on-help.html
     share/kelvo/kelvow32.svg
     share/applications/kelvow32.desktop
     share/icons/hicolor/scalable/apps/kelvow32.svg)

@@ -18,7 +18,7 @@ namespace {
 namespace fs = std::filesystem;
 
 fs::path HelpDir() {
-    return fs::path(DataDirectory()) / HelpFolder;
+    return fs::path(DataDirectory()) / help_pages::Folder;
 }
 
 std::string Read(const fs::path& path) {
@@ -38,18 +38,19 @@ std::vector<std::string> Pages() {
 }
 
 TEST(HelpPages, ContextsLeadToExistingPages) {
-    EXPECT_EQ(HelpPageForContext(HelpContextEditor), "editor.html");
-    EXPECT_EQ(HelpPageForContext(0), HelpContentsPage);
-    EXPECT_EQ(HelpPageForContext(12345), HelpContentsPage);
-    for (const std::string& page :
-         {HelpPageForContext(30), std::string(HelpContentsPage), std::string(HelpOnHelpPage)})
+    EXPECT_EQ(help_pages::ForContext(30, true), "editor.html");
+    EXPECT_EQ(help_pages::ForContext(30, false), "mainwindow.html");
+    EXPECT_EQ(help_pages::ForContext(0, true), help_pages::Contents);
+    EXPECT_EQ(help_pages::ForContext(12345, false), help_pages::Contents);
+    for (const char* page : {help_pages::Contents, help_pages::OnHelp, help_pages::MainWindow,
+                             help_pages::EditorWindow})
         EXPECT_TRUE(fs::is_regular_file(HelpDir() / page)) << page;
 }
 
 TEST(HelpPages, EveryLinkLeadsToAPageAndEveryPageCanBeReached) {
     const QRegularExpression href(QStringLiteral("href=\"([^\"#]*)(#([^\"]*))?\""));
-    std::set<std::string> reached{HelpContentsPage};
-    std::vector<std::string> todo{HelpContentsPage};
+    std::set<std::string> reached{help_pages::Contents};
+    std::vector<std::string> todo{help_pages::Contents};
     while (!todo.empty()) {
         const std::string page = todo.back();
         todo.pop_back();

@@ -28,9 +28,11 @@ std::string Read(const fs::path& path) {
     return out.str();
 }
 
+// The pages of the source tree: a build's copy may hold pages since removed.
 std::vector<std::string> Pages() {
     std::vector<std::string> pages;
-    for (const auto& entry : fs::directory_iterator(HelpDir()))
+    for (const auto& entry :
+         fs::directory_iterator(fs::path(KELVO_DATA_SOURCE) / help_pages::Folder))
         if (entry.path().extension() == ".html")
             pages.push_back(entry.path().filename().string());
     std::sort(pages.begin(), pages.end());

@@ -57,7 +57,7 @@ int TMlparas::Load(const std::string& directory) {
     FLoaded = true;
     int added = 0;
     for (const std::string& path :
-         TranslationFiles(directory.empty() ? ProgramDirectory() : directory)) {
+         TranslationFiles(directory.empty() ? DataDirectory() : directory)) {
         try {
             const int n = LoadFile(path);
             if (n > 0)
@@ -80,6 +80,23 @@ std::string ProgramDirectory() {
     if (ec)
         return ".";
     return exe.parent_path().string();
+}
+
+std::string DataDirectory() {
+    return DataDirectoryOf(ProgramDirectory());
+}
+
+std::string DataDirectoryOf(const std::string& programDirectory) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    // The build copies the data next to the programs; an installed program
+    // finds it in share/kelvo beside its bin directory.
+    if (fs::is_regular_file(fs::path(programDirectory) / "help" / "index.html", ec))
+        return programDirectory;
+    const fs::path installed = fs::path(programDirectory) / ".." / "share" / "kelvo";
+    if (fs::is_directory(installed, ec))
+        return fs::weakly_canonical(installed, ec).string();
+    return programDirectory;
 }
 
 std::vector<std::string> TranslationFiles(const std::string& directory) {

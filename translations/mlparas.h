@@ -1,6 +1,6 @@
 #pragma once
 // The program-wide store of translation paragraphs, read from every "*.l*"
-// file of the program's directory, kept in load order.
+// file of the program's data directory, kept in load order.
 #include "foundation/dynalist.h"
 #include "translations/mlpara.h"
 
@@ -21,9 +21,9 @@ public:
     TMlparas(const TMlparas&) = delete;
     TMlparas& operator=(const TMlparas&) = delete;
 
-    // Reads every translation file of directory (the program's own directory
-    // when empty) in file-name order and appends their paragraphs. Returns the
-    // number of paragraphs added. Files that cannot be read are skipped.
+    // Reads every translation file of directory (DataDirectory() when empty) in file-name order and
+    // appends their paragraphs. Returns the number of paragraphs added. Files that cannot be read
+    // are skipped.
     int Load(const std::string& directory = {});
     // Appends the paragraphs of one file up to its first error, its end or an
     // empty paragraph; the paragraph in progress then is dropped. Returns the
@@ -51,6 +51,12 @@ TMlparas& Mlparas();
 
 // The directory the program file lies in (read from /proc/self/exe).
 std::string ProgramDirectory();
+// Where the program's data lies (translation files, demonstration dialogs,
+// help pages): the program's directory when it holds the help pages (a
+// build), else ../share/kelvo beside it when that exists (an installed copy),
+// else the program's directory.
+std::string DataDirectory();
+std::string DataDirectoryOf(const std::string& programDirectory);
 
 // The files of directory that a translation load reads, in the order it reads
 // them: regular files matching "*.l*", sorted by name.

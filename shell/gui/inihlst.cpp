@@ -3,6 +3,7 @@
 #include "shell/settings/ini_file.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSettings>
@@ -32,6 +33,8 @@ TIniHlst*& Instance() {
     static TIniHlst* instance = nullptr;
     return instance;
 }
+
+bool closeAtApplicationEnd = false;
 
 } // namespace
 
@@ -209,12 +212,23 @@ void TIniHlst::Save(const std::string& section) {
 }
 
 TIniHlst& IniHlst() {
-    if (!Instance())
+    if (!Instance()) {
         Instance() = new TIniHlst;
+        // Without an explicit close the lists still reach the file, while
+        // the toolkit that writes it is there.
+        if (QCoreApplication::instance() && !closeAtApplicationEnd) {
+            qAddPostRoutine(CloseIniHlst);
+            closeAtApplicationEnd = true;
+        }
+    }
     return *Instance();
 }
 
 void CloseIniHlst() {
+    if (closeAtApplicationEnd) {
+        qRemovePostRoutine(CloseIniHlst);
+        closeAtApplicationEnd = false;
+    }
     delete Instance();
     Instance() = nullptr;
 }

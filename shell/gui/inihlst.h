@@ -102,8 +102,9 @@ private:
 
 // The program's lists, opened on IniFileName() at the first call.
 TIniHlst& IniHlst();
-// Writes and deletes the program's lists and INI object (at program end; tests
-// use it to start again with another INI file).
+// Writes and deletes the program's lists and INI object: at program end (it
+// runs by itself when the application object ends), and in tests that start
+// again with another INI file.
 void CloseIniHlst();
 
 // The lists of the main window, in the order of their positions.

@@ -52,9 +52,8 @@ std::string IniFileName() {
     if (ChosenIniFile())
         return *ChosenIniFile();
     const std::string program = ProgramPath();
-    std::string directory = std::filesystem::path(program).parent_path().string();
-    if (directory.empty())
-        directory = ".";
+    const std::filesystem::path parent = std::filesystem::path(program).parent_path();
+    const std::filesystem::path directory = parent.empty() ? std::filesystem::path(".") : parent;
     return DefaultIniFileName(program, access(directory.c_str(), W_OK) == 0);
 }
 

@@ -30,7 +30,7 @@ int main(int argc, char** argv) {
         lists.Load();
         lists.At(kelvo::HlstRecent)->Add("/data/probe.dat");
         lists.Save();
-        kelvo::CloseIniHlst();
+        // The lists and the INI object close when the application object ends.
     }
     return 0;
 }

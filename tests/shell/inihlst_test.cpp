@@ -237,7 +237,18 @@ TEST_F(IniHlstTest, SavingLeavesOtherSectionsAndReplacesTheFileByRenaming) {
     // Loading was not asked for: the stored entries are gone with the section.
     EXPECT_EQ(text.find("/old.dat"), std::string::npos);
     EXPECT_NE(text.find("Recent0=/data/set7.dat"), std::string::npos);
-    EXPECT_FALSE(Dir.HasTempFile());
+    // Neither the temporary file nor a lock file is left behind.
+    EXPECT_EQ(Dir.Names(), std::vector<std::string>{"kelvow32.ini"});
+}
+
+TEST_F(IniHlstTest, AFileInAFolderNotYetThereIsCreatedWithIt) {
+    // As for ~/.config/kelvo/kelvow32.ini on the first run of an installed copy.
+    Ini = Dir / "config/kelvo/kelvow32.ini";
+    Open();
+    Recent().Add(Path(1));
+    Lists->Save();
+    EXPECT_EQ(Lists->IniFile().status(), QSettings::NoError);
+    EXPECT_NE(Slurp(Ini).find("Recent0=/data/set1.dat"), std::string::npos);
 }
 
 TEST_F(IniHlstTest, ProgramWideInstanceUsesTheChosenFile) {

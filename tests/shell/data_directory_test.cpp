@@ -1,0 +1,43 @@
+#include "shell/text_document.h"
+#include "translations/mlparas.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace kelvo {
+namespace {
+
+using test::TScratchDir;
+namespace fs = std::filesystem;
+
+TEST(DataDirectory, ABuildKeepsItsDataNextToThePrograms) {
+    TScratchDir dir;
+    fs::create_directories(dir / "bin/help");
+    std::ofstream(dir / "bin/help/index.html") << "<html></html>";
+    // Even with a share/kelvo beside it, the program's own data wins.
+    fs::create_directories(dir / "share/kelvo");
+    EXPECT_EQ(DataDirectoryOf(dir / "bin"), dir / "bin");
+}
+
+TEST(DataDirectory, AnInstalledProgramLooksInShareKelvo) {
+    TScratchDir dir;
+    fs::create_directories(dir / "bin");
+    fs::create_directories(dir / "share/kelvo");
+    EXPECT_EQ(DataDirectoryOf(dir / "bin"), dir / "share/kelvo");
+}
+
+TEST(DataDirectory, WithoutEitherTheProgramsDirectory) {
+    TScratchDir dir;
+    fs::create_directories(dir / "bin");
+    EXPECT_EQ(DataDirectoryOf(dir / "bin"), dir / "bin");
+}
+
+TEST(DataDirectory, TheTestProgramRunsFromTheBuildsDataFolder) {
+    EXPECT_EQ(DataDirectory(), ProgramDirectory());
+    EXPECT_TRUE(fs::exists(DataDirectory() + "/help/index.html"));
+}
+
+} // namespace
+} // namespace kelvo

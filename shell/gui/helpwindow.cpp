@@ -18,13 +18,11 @@ QPointer<THelpWindow> helpWindow;
 } // namespace
 
 std::string HelpDirectory() {
-    return ProgramDirectory() + "/help";
+    return DataDirectory() + "/" + help_pages::Folder;
 }
 
 std::string HelpPageForContext(int context, const std::string& className) {
-    if (context == 30 && className == "kelvo::TKlvForm")
-        return "editor.html";
-    return HelpContentsPage;
+    return help_pages::ForContext(context, className == "kelvo::TKlvForm");
 }
 
 THelpWindow::THelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {

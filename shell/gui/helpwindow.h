@@ -2,6 +2,8 @@
 // The help: HTML pages shipped with the program, shown in one help window
 // with back, forward and contents buttons. Windows name their page by their
 // help context.
+#include "shell/gui/help_pages.h"
+
 #include <QWidget>
 
 #include <string>
@@ -10,8 +12,8 @@ class QTextBrowser;
 
 namespace kelvo {
 
-inline constexpr const char* HelpContentsPage = "index.html";
-inline constexpr const char* HelpOnHelpPage = "help-on-help.html";
+inline constexpr const char* HelpContentsPage = help_pages::Contents;
+inline constexpr const char* HelpOnHelpPage = help_pages::OnHelp;
 
 // The page of a window's help context; the contents for an unknown one. The
 // class name tells the windows apart that share a context.

@@ -77,7 +77,7 @@ bool MainWindowPictures(const QDir& dir) {
     ShowDocumentWindow(online);
     online->LoadFromStream(nullptr, 0);
     RunCycles(*online->Kelvo(), 12);
-    main.OpenFile(ProgramDirectory() + "/dialogs/demo.dat");
+    main.OpenFile(DataDirectory() + "/dialogs/demo.dat");
     main.TileVertically();
     main.Area()->setActiveSubWindow(online);
     QApplication::processEvents();

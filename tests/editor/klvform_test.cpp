@@ -2,6 +2,7 @@
 
 #include "devicelink/serialline.h"
 #include "model/dlgline_bits.h"
+#include "shell/gui/filedialog.h"
 #include "shell/gui/filesaveform.h"
 
 #include <QAction>
@@ -14,6 +15,8 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTreeView>
+#include <filesystem>
+#include <stdlib.h>
 
 KELVO_GUI_TEST_ENVIRONMENT("editor_tests");
 
@@ -343,6 +346,38 @@ TEST_F(Editor, AFileThatFailsToLoadLeavesAnEmptyWindow) {
     EXPECT_TRUE(Form->IsEmptyDocument());
     EXPECT_EQ(Form->KelvoListView->model()->rowCount(), 0);
     EXPECT_FALSE(Enabled(Form->Actions().ActionEditValue));
+}
+
+// Answers the save dialog with a name in a scratch folder.
+class TChosenName : public TFileDialog {
+public:
+    bool Execute() override {
+        Proposed = FileName;
+        FileName = Answer;
+        return true;
+    }
+    std::string Answer;
+    std::string Proposed;
+};
+
+TEST_F(Editor, SavingANewDocumentProposesNewDatAndWritesTheDataFile) {
+    Form->LoadFromStream(nullptr, 0);
+    ASSERT_FALSE(Doc().IsEmpty());
+    EXPECT_TRUE(TFilesaveForm::HasPendingChanges(Form));
+    char folder[] = "/tmp/kelvo-editor-save-XXXXXX";
+    ASSERT_TRUE(::mkdtemp(folder));
+    TChosenName dialog;
+    dialog.Tag = TFilesaveForm::TagSave;
+    dialog.Answer = std::string(folder) + "/device.dat";
+    TFilesaveForm::Save(Form, &dialog);
+    EXPECT_EQ(dialog.Proposed, "New.dat");
+    EXPECT_EQ(dialog.FilterIndex, 2);
+    EXPECT_EQ(Form->windowTitle().toStdString(), "Kelvo " + dialog.Answer);
+    ASSERT_FALSE(Prompt.Asked.empty());
+    EXPECT_EQ(Prompt.Asked.back().Caption, "Save File As");
+    EXPECT_EQ(Prompt.Asked.back().Text.rfind("1 file(s) and ", 0), 0u);
+    EXPECT_FALSE(Form->IsModifiedDocument());
+    std::filesystem::remove_all(folder);
 }
 
 TEST_F(Editor, APortThatCannotBeOpenedIsNamedInTheStatusText) {

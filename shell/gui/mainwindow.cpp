@@ -208,8 +208,10 @@ void TMainForm::CreateActions() {
     help->setShortcutContext(Qt::ApplicationShortcut);
     connect(help, &QAction::triggered, this, [this] {
         const QWidget* source = ActiveChild();
-        ShowHelp(HelpPageForContext(source ? source->property("helpContext").toInt() : 0,
-                                    source ? source->metaObject()->className() : ""));
+        if (!source)
+            source = this;
+        ShowHelp(HelpPageForContext(source->property("helpContext").toInt(),
+                                    source->metaObject()->className()));
     });
     addAction(help);
 }

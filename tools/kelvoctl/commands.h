@@ -38,5 +38,8 @@ const TCommand& GetCommand();
 const TCommand& SetCommand();
 const TCommand& ProgramDeviceCommand();
 const TCommand& ResetDeviceCommand();
+const TCommand& DiffCommand();
+const TCommand& SnapshotsCommand();
+const TCommand& ExportCommand();
 
 } // namespace kelvo::ctl

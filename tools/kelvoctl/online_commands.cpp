@@ -6,6 +6,7 @@
 #include "tools/kelvoctl/line_keys.h"
 #include "tools/kelvoctl/online_session.h"
 #include "tools/kelvoctl/output_check.h"
+#include "tools/kelvoctl/snapshot_guard.h"
 
 #include <iostream>
 
@@ -81,7 +82,9 @@ void ProgramHelp(std::ostream& out) {
            "Loads FILE as the document's data and goes online with the editor's whole\n"
            "dialogue; every question is answered with --answer:\n"
            "  yes     write the file's values into the device and let it store them\n"
-           "          (OK where the box offers OK and Cancel)\n"
+           "          (OK where the box offers OK and Cancel); before the first write\n"
+           "          every value of the device is read and saved as a snapshot\n"
+           "          (see \"kelvoctl snapshots\"); without one nothing is written\n"
            "  no      keep the device's values and stay online (the device is unchanged)\n"
            "  cancel  the default: restore the file's data in the document and go\n"
            "          offline (the device is unchanged)\n"
@@ -157,7 +160,7 @@ struct TProgramEnd {
 // read, the device's values are checked against the whole file, and with
 // the user's consent the lines still differing are written and stored.
 TProgramEnd CheckEveryInstance(TOnlineSession& session, const TFileTypeKelvo& file, bool mayWrite,
-                               bool written) {
+                               bool written, TSnapshotGuard* snapshot) {
     TProgramEnd end;
     end.Device = written ? TProgramEnd::Programmed : TProgramEnd::Unchanged;
     if (const int result = ReadEveryLine(session); result != ExitOk)
@@ -172,6 +175,10 @@ TProgramEnd CheckEveryInstance(TOnlineSession& session, const TFileTypeKelvo& fi
                   << differing.size() << (differing.size() == 1 ? " line.\n" : " lines.\n");
         return {ExitDeclined, TProgramEnd::Differs, differing.size()};
     }
+    // Every line was read just now.
+    if (!snapshot || !snapshot->Ensure(false))
+        return {ExitOnlineFailure, written ? TProgramEnd::Differs : TProgramEnd::Unchanged,
+                differing.size()};
     TKelvoOnline& online = session.Online();
     std::size_t done = 0;
     session.SetDone([&done, total = differing.size()] {
@@ -249,9 +256,16 @@ void SayWhatTheDeviceHolds(const TProgramEnd& end, const std::string& name) {
     }
 }
 
-TProgramEnd ProgramDevice(TOnlineSession& session, const TFileTypeKelvo& file, bool yes) {
+TProgramEnd ProgramDevice(TOnlineSession& session, const TFileTypeKelvo& file, bool yes,
+                          TSnapshotGuard& snapshot) {
     session.SetDone([] { return std::string("device not programmed"); });
+    if (yes)
+        session.Prompt().BeforeYes = [&snapshot] { return snapshot.Ensure(); };
     session.GoOnline();
+    session.Prompt().BeforeYes = nullptr;
+    // Without a snapshot the dialogue went offline before writing.
+    if (snapshot.Failed())
+        return {ExitOnlineFailure, TProgramEnd::Unchanged, 0};
     if (InterruptSignal() != 0) {
         const bool wrote = session.Online().LastOutcome() == TKelvoOnline::TOutcome::WriteFailed;
         return {ExitOnlineFailure, wrote ? TProgramEnd::NotStored : TProgramEnd::Unchanged, 0};
@@ -259,14 +273,14 @@ TProgramEnd ProgramDevice(TOnlineSession& session, const TFileTypeKelvo& file, b
     using TOutcome = TKelvoOnline::TOutcome;
     switch (session.Online().LastOutcome()) {
     case TOutcome::Equal:
-        return CheckEveryInstance(session, file, yes, false);
+        return CheckEveryInstance(session, file, yes, false, &snapshot);
     case TOutcome::Written:
-        return CheckEveryInstance(session, file, yes, true);
+        return CheckEveryInstance(session, file, yes, true, &snapshot);
     case TOutcome::Downloaded:
         return {};
     case TOutcome::KeptDevice: {
         // The device's values stay; how far they are from the file is told.
-        TProgramEnd end = CheckEveryInstance(session, file, false, false);
+        TProgramEnd end = CheckEveryInstance(session, file, false, false, nullptr);
         if (end.Exit == ExitOk)
             end.Exit = ExitDeclined;
         return end;
@@ -312,7 +326,8 @@ int RunProgram(const std::vector<std::string>& args) {
     session.Prompt().Answer = answer == "yes"  ? TCtlPrompt::TAnswer::Yes
                               : answer == "no" ? TCtlPrompt::TAnswer::No
                                                : TCtlPrompt::TAnswer::Cancel;
-    const TProgramEnd end = ProgramDevice(session, *file, answer == "yes");
+    TSnapshotGuard snapshot(session, "program", PortName(s.Connection));
+    const TProgramEnd end = ProgramDevice(session, *file, answer == "yes", snapshot);
     const int exit = session.Finish(end.Exit);
     SayWhatTheDeviceHolds(end, name);
     return exit;

@@ -1,11 +1,15 @@
 // kelvoctl's commands that move a whole dialog or act on the device as a
 // whole: download, program, program-device and reset-device.
+#include "foundation/codepage.h"
+#include "report/sha256.h"
 #include "shell/fileaccess.h"
+#include "snapshots/snapshots.h"
 #include "tools/kelvoctl/commands.h"
 #include "tools/kelvoctl/document_loader.h"
 #include "tools/kelvoctl/line_keys.h"
 #include "tools/kelvoctl/online_session.h"
 #include "tools/kelvoctl/output_check.h"
+#include "tools/kelvoctl/program_record.h"
 #include "tools/kelvoctl/snapshot_guard.h"
 
 #include <iostream>
@@ -77,7 +81,8 @@ int RunDownload(const std::vector<std::string>& args) {
 
 void ProgramHelp(std::ostream& out) {
     out << "Usage: kelvoctl program (--device PATH | --port N) FILE [--answer yes|no|cancel]\n"
-           "                        [--accept-truncated] [--baud RATE] [--log FILE]\n"
+           "                        [--accept-truncated] [--record FILE] [--baud RATE]\n"
+           "                        [--log FILE]\n"
            "\n"
            "Loads FILE as the document's data and goes online with the editor's whole\n"
            "dialogue; every question is answered with --answer:\n"
@@ -94,10 +99,17 @@ void ProgramHelp(std::ostream& out) {
            "\"device holds other values than FILE in N lines\".\n"
            "\n"
            "  --accept-truncated  program a file that ends inside a record (or holds\n"
-           "                      bytes after its last record) with the lines it holds\n";
+           "                      bytes after its last record) with the lines it holds\n"
+           "  --record FILE       append one JSON line per device to FILE: time, port,\n"
+           "                      program_name, serial_number (null without such a\n"
+           "                      line), file, sha256 of the file, verdict (how the\n"
+           "                      go-online dialogue ended), lines_written, read_back\n"
+           "                      (equal, differs, unreadable, not-checked), differing,\n"
+           "                      program (success, failed, not-run), device and exit;\n"
+           "                      FILE is opened before the device is touched\n";
     ConnectionHelp(out);
     out << "\nExit status: 0 the device holds the file's values, 1 FILE not loaded (or\n"
-           "the log not written), 2 failure, 3 declined or incompatible, 64 usage.\n";
+           "the log or the record not written), 2 failure, 3 declined or incompatible, 64 usage.\n";
 }
 
 // The device's line at the file line's place, when the device shows it with
@@ -155,12 +167,43 @@ struct TProgramEnd {
     std::size_t Differing = 0;
 };
 
+// What a program run did, for the record.
+struct TProgramFacts {
+    std::string ProgramName;
+    std::string SerialNumber;
+    // The go-online question answered with Yes.
+    std::string Question;
+    std::size_t LinesWritten = 0;
+    enum { NotRun, Succeeded, Failed } Program = NotRun;
+
+    // The device's names, while the document holds the device's dialog.
+    void NameDevice(const TFileTypeKelvo& device) {
+        ProgramName = OemToUtf8(DeviceProgramName(device));
+        SerialNumber = OemToUtf8(DeviceSerialNumber(device));
+    }
+};
+
+// The lines the go-online dialogue wrote: the file's editable lines, only the
+// live ones when the question was about the position, the device's own
+// lines for converted data.
+std::size_t DialogueLines(const TFileTypeKelvo& file, const TFileTypeKelvo& device,
+                          const std::string& question) {
+    const bool liveOnly = question.find("Position has changed") != std::string::npos;
+    const bool converted = question.find("converted") != std::string::npos;
+    std::size_t lines = 0;
+    for (const TEntry& e : converted ? device.Entries : file.Entries)
+        if (e.Value && !e.HiddenByCount && e.IsEditable() && e.Kind() != KindLabel &&
+            (!liveOnly || e.IsLive()))
+            ++lines;
+    return lines;
+}
+
 // The go-online comparison looks at the first instance of each repeated group
 // only: the others come with the download as copies of it. With every line
 // read, the device's values are checked against the whole file, and with
 // the user's consent the lines still differing are written and stored.
 TProgramEnd CheckEveryInstance(TOnlineSession& session, const TFileTypeKelvo& file, bool mayWrite,
-                               bool written, TSnapshotGuard* snapshot) {
+                               bool written, TSnapshotGuard* snapshot, TProgramFacts& facts) {
     TProgramEnd end;
     end.Device = written ? TProgramEnd::Programmed : TProgramEnd::Unchanged;
     if (const int result = ReadEveryLine(session); result != ExitOk)
@@ -222,10 +265,16 @@ TProgramEnd CheckEveryInstance(TOnlineSession& session, const TFileTypeKelvo& fi
             return {ExitOnlineFailure, TProgramEnd::Differs, differing.size() - done};
         }
         ++done;
+        ++facts.LinesWritten;
     }
     session.StopProgress();
-    if (InterruptSignal() != 0 || !session.DeviceCommand(TKelvoOnline::RequestProgram))
+    if (InterruptSignal() != 0)
         return {ExitOnlineFailure, TProgramEnd::NotStored, 0};
+    if (!session.DeviceCommand(TKelvoOnline::RequestProgram)) {
+        facts.Program = TProgramFacts::Failed;
+        return {ExitOnlineFailure, TProgramEnd::NotStored, 0};
+    }
+    facts.Program = TProgramFacts::Succeeded;
     end.Device = TProgramEnd::Programmed;
     return end;
 }
@@ -257,12 +306,18 @@ void SayWhatTheDeviceHolds(const TProgramEnd& end, const std::string& name) {
 }
 
 TProgramEnd ProgramDevice(TOnlineSession& session, const TFileTypeKelvo& file, bool yes,
-                          TSnapshotGuard& snapshot) {
+                          TSnapshotGuard& snapshot, TProgramFacts& facts) {
     session.SetDone([] { return std::string("device not programmed"); });
     if (yes)
-        session.Prompt().BeforeYes = [&snapshot] { return snapshot.Ensure(); };
+        session.Prompt().BeforeYes = [&] {
+            facts.Question = session.Prompt().LastText;
+            facts.NameDevice(session.Document());
+            return snapshot.Ensure();
+        };
     session.GoOnline();
     session.Prompt().BeforeYes = nullptr;
+    if (session.Online().IsOnline())
+        facts.NameDevice(session.Document());
     // Without a snapshot the dialogue went offline before writing.
     if (snapshot.Failed())
         return {ExitOnlineFailure, TProgramEnd::Unchanged, 0};
@@ -273,14 +328,17 @@ TProgramEnd ProgramDevice(TOnlineSession& session, const TFileTypeKelvo& file, b
     using TOutcome = TKelvoOnline::TOutcome;
     switch (session.Online().LastOutcome()) {
     case TOutcome::Equal:
-        return CheckEveryInstance(session, file, yes, false, &snapshot);
+        return CheckEveryInstance(session, file, yes, false, &snapshot, facts);
     case TOutcome::Written:
-        return CheckEveryInstance(session, file, yes, true, &snapshot);
+        // The dialogue's writes end with the device storing them.
+        facts.LinesWritten = DialogueLines(file, session.Document(), facts.Question);
+        facts.Program = TProgramFacts::Succeeded;
+        return CheckEveryInstance(session, file, yes, true, &snapshot, facts);
     case TOutcome::Downloaded:
         return {};
     case TOutcome::KeptDevice: {
         // The device's values stay; how far they are from the file is told.
-        TProgramEnd end = CheckEveryInstance(session, file, false, false, nullptr);
+        TProgramEnd end = CheckEveryInstance(session, file, false, false, nullptr, facts);
         if (end.Exit == ExitOk)
             end.Exit = ExitDeclined;
         return end;
@@ -288,6 +346,7 @@ TProgramEnd ProgramDevice(TOnlineSession& session, const TFileTypeKelvo& file, b
     case TOutcome::Restored:
         return {ExitDeclined, TProgramEnd::Unchanged, 0};
     case TOutcome::WriteFailed:
+        facts.Program = TProgramFacts::Failed;
         session.ReportFailure();
         return {ExitOnlineFailure, TProgramEnd::NotStored, 0};
     default:
@@ -295,42 +354,164 @@ TProgramEnd ProgramDevice(TOnlineSession& session, const TFileTypeKelvo& file, b
     }
 }
 
-int RunProgram(const std::vector<std::string>& args) {
-    const TStart s =
-        Begin("program", args, ProgramHelp, {"--answer"}, {"--accept-truncated"}, 1, 1);
-    if (s.Help || s.Exit != ExitOk)
-        return s.Exit;
-    const std::string answer = s.Parsed.Value("--answer", "cancel");
-    if (answer != "yes" && answer != "no" && answer != "cancel")
-        return UsageError("program", ProgramHelp, "--answer must be yes, no or cancel");
-    const std::string& name = s.Parsed.Positional.front();
+const char* OutcomeName(TKelvoOnline::TOutcome outcome) {
+    using TOutcome = TKelvoOnline::TOutcome;
+    switch (outcome) {
+    case TOutcome::PortMissing:
+        return "port-missing";
+    case TOutcome::NoDevice:
+        return "no-device";
+    case TOutcome::TimerFailed:
+        return "timer-failed";
+    case TOutcome::Downloaded:
+        return "downloaded";
+    case TOutcome::Equal:
+        return "equal";
+    case TOutcome::Written:
+        return "written";
+    case TOutcome::WriteFailed:
+        return "write-failed";
+    case TOutcome::KeptDevice:
+        return "kept-device";
+    case TOutcome::Restored:
+        return "restored";
+    default:
+        return "none";
+    }
+}
+
+const char* HeldName(const TProgramEnd& end) {
+    switch (end.Device) {
+    case TProgramEnd::Programmed:
+        return "programmed";
+    case TProgramEnd::Differs:
+        return "differs";
+    case TProgramEnd::Unknown:
+        return "unknown";
+    case TProgramEnd::NotStored:
+        return "not-stored";
+    default:
+        return "unchanged";
+    }
+}
+
+const char* ReadBackName(const TProgramEnd& end) {
+    switch (end.Device) {
+    case TProgramEnd::Programmed:
+        return "equal";
+    case TProgramEnd::Differs:
+    case TProgramEnd::NotStored:
+        return "differs";
+    case TProgramEnd::Unknown:
+        return "unreadable";
+    default:
+        return end.Exit == ExitOk ? "equal" : "not-checked";
+    }
+}
+
+// One device's program job.
+struct TProgramJob {
+    TConnection Connection;
+    std::string File;
+    std::string Answer;
+    bool AcceptTruncated = false;
+    TProgramRecord* Record = nullptr;
+    std::string Sha256;
+};
+
+// What a job ended with, for the summary of a run over several devices.
+struct TJobResult {
+    int Exit = ExitOk;
+    std::string Held;
+};
+
+TJobResult ProgramOne(const TProgramJob& job) {
+    const std::string& name = job.File;
+    TRecordEntry record;
+    record.Time = RecordTime();
+    record.Port = PortName(job.Connection);
+    record.File = name;
+    record.Sha256 = job.Sha256;
+    TProgramEnd end{ExitFailure, TProgramEnd::Unchanged, 0};
+    TProgramFacts facts;
+    const auto finish = [&](int exit) {
+        record.Verdict = record.Verdict.empty() ? "none" : record.Verdict;
+        record.ProgramName = facts.ProgramName;
+        record.SerialNumber = facts.SerialNumber;
+        record.LinesWritten = facts.LinesWritten;
+        record.ReadBack = ReadBackName(end);
+        record.Differing = end.Differing;
+        record.Program = facts.Program == TProgramFacts::Succeeded ? "success"
+                         : facts.Program == TProgramFacts::Failed  ? "failed"
+                                                                   : "not-run";
+        record.Device = HeldName(end);
+        record.Exit = exit;
+        if (job.Record)
+            if (const std::string why = job.Record->Append(record); !why.empty()) {
+                std::cerr << "kelvoctl program: the record of " << record.Port
+                          << " could not be written: " << why << "\n";
+                if (exit == ExitOk)
+                    exit = ExitFailure;
+            }
+        return TJobResult{exit, HeldName(end)};
+    };
+
     TPtr<TFileTypeKelvo> document;
     if (!LoadDocumentOrReport(name, document)) {
         SayWhatTheDeviceHolds({}, name);
-        return ExitFailure;
+        return finish(ExitFailure);
     }
     if (const std::string warning = IncompleteFileWarning(name); !warning.empty()) {
         std::cerr << "kelvoctl program: " << name << ": " << warning << "\n";
-        if (!s.Parsed.Has("--accept-truncated")) {
+        if (!job.AcceptTruncated) {
             std::cerr << "kelvoctl program: not programmed; --accept-truncated programs the "
                          "lines read\n";
             SayWhatTheDeviceHolds({}, name);
-            return ExitFailure;
+            return finish(ExitFailure);
         }
     }
     // The comparison afterwards needs the file as it was loaded.
     TPtr<TFileTypeKelvo> file;
     if (!LoadDocumentOrReport(name, file))
-        return ExitFailure;
-    TOnlineSession session(s.Connection, std::move(document));
-    session.Prompt().Answer = answer == "yes"  ? TCtlPrompt::TAnswer::Yes
-                              : answer == "no" ? TCtlPrompt::TAnswer::No
-                                               : TCtlPrompt::TAnswer::Cancel;
-    TSnapshotGuard snapshot(session, "program", PortName(s.Connection));
-    const TProgramEnd end = ProgramDevice(session, *file, answer == "yes", snapshot);
+        return finish(ExitFailure);
+    TOnlineSession session(job.Connection, std::move(document));
+    session.Prompt().Answer = job.Answer == "yes"  ? TCtlPrompt::TAnswer::Yes
+                              : job.Answer == "no" ? TCtlPrompt::TAnswer::No
+                                                   : TCtlPrompt::TAnswer::Cancel;
+    TSnapshotGuard snapshot(session, "program", PortName(job.Connection));
+    end = ProgramDevice(session, *file, job.Answer == "yes", snapshot, facts);
+    record.Verdict = OutcomeName(session.Online().LastOutcome());
     const int exit = session.Finish(end.Exit);
     SayWhatTheDeviceHolds(end, name);
-    return exit;
+    return finish(exit);
+}
+
+int RunProgram(const std::vector<std::string>& args) {
+    const TStart s =
+        Begin("program", args, ProgramHelp, {"--answer", "--record"}, {"--accept-truncated"}, 1, 1);
+    if (s.Help || s.Exit != ExitOk)
+        return s.Exit;
+    TProgramJob job;
+    job.Connection = s.Connection;
+    job.File = s.Parsed.Positional.front();
+    job.Answer = s.Parsed.Value("--answer", "cancel");
+    job.AcceptTruncated = s.Parsed.Has("--accept-truncated");
+    if (job.Answer != "yes" && job.Answer != "no" && job.Answer != "cancel")
+        return UsageError("program", ProgramHelp, "--answer must be yes, no or cancel");
+    TProgramRecord record;
+    if (s.Parsed.HasValue("--record")) {
+        const std::string path = s.Parsed.Value("--record");
+        if (const std::string why = path.empty() ? "no file name" : record.Open(path);
+            !why.empty()) {
+            std::cerr << "kelvoctl program: cannot write the record to " << path << ": " << why
+                      << "\n";
+            SayWhatTheDeviceHolds({}, job.File);
+            return ExitFailure;
+        }
+        job.Record = &record;
+        job.Sha256 = Sha256OfFile(job.File);
+    }
+    return ProgramOne(job).Exit;
 }
 
 // program-device and reset-device

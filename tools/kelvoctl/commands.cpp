@@ -9,7 +9,7 @@ const std::vector<TCommand>& Commands() {
     static const std::vector<TCommand> commands = {
         ShowCommand(),      DownloadCommand(),      ProgramCommand(),     GetCommand(),
         SetCommand(),       ProgramDeviceCommand(), ResetDeviceCommand(), DiffCommand(),
-        SnapshotsCommand(), ExportCommand(),
+        SnapshotsCommand(), ExportCommand(),        PortsCommand(),       ScanCommand(),
     };
     return commands;
 }

@@ -41,5 +41,7 @@ const TCommand& ResetDeviceCommand();
 const TCommand& DiffCommand();
 const TCommand& SnapshotsCommand();
 const TCommand& ExportCommand();
+const TCommand& PortsCommand();
+const TCommand& ScanCommand();
 
 } // namespace kelvo::ctl

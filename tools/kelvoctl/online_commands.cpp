@@ -9,6 +9,7 @@
 #include "tools/kelvoctl/line_keys.h"
 #include "tools/kelvoctl/online_session.h"
 #include "tools/kelvoctl/output_check.h"
+#include "tools/kelvoctl/parallel_jobs.h"
 #include "tools/kelvoctl/program_record.h"
 #include "tools/kelvoctl/snapshot_guard.h"
 
@@ -80,7 +81,8 @@ int RunDownload(const std::vector<std::string>& args) {
 // program
 
 void ProgramHelp(std::ostream& out) {
-    out << "Usage: kelvoctl program (--device PATH | --port N) FILE [--answer yes|no|cancel]\n"
+    out << "Usage: kelvoctl program (--device PATH | --port N)... FILE\n"
+           "                        [--answer yes|no|cancel]\n"
            "                        [--accept-truncated] [--record FILE] [--baud RATE]\n"
            "                        [--log FILE]\n"
            "\n"
@@ -100,6 +102,13 @@ void ProgramHelp(std::ostream& out) {
            "\n"
            "  --accept-truncated  program a file that ends inside a record (or holds\n"
            "                      bytes after its last record) with the lines it holds\n"
+           "Several --device options, or --port with a range such as 1-8, program\n"
+           "every device at once, each on its own thread with its own link (--log FILE\n"
+           "gives each device FILE.1, FILE.2, ... in the order named). The messages of\n"
+           "each device start with its name; standard output gets a line per device\n"
+           "(\"PATH: programmed, exit status 0\") and a total; the exit status is the\n"
+           "worst of them (an interrupt, 2, 1, 3, 0).\n"
+           "\n"
            "  --record FILE       append one JSON line per device to FILE: time, port,\n"
            "                      program_name, serial_number (null without such a\n"
            "                      line), file, sha256 of the file, verdict (how the\n"
@@ -419,12 +428,6 @@ struct TProgramJob {
     std::string Sha256;
 };
 
-// What a job ended with, for the summary of a run over several devices.
-struct TJobResult {
-    int Exit = ExitOk;
-    std::string Held;
-};
-
 TJobResult ProgramOne(const TProgramJob& job) {
     const std::string& name = job.File;
     TRecordEntry record;
@@ -486,7 +489,89 @@ TJobResult ProgramOne(const TProgramJob& job) {
     return finish(exit);
 }
 
+// One device's arguments out of a command line naming several: its own
+// device option, and its own log (FILE.1, FILE.2, ... in the order given).
+std::vector<std::string> ArgumentsFor(const TDeviceList& list, std::size_t index) {
+    std::vector<std::string> args;
+    const std::string suffix = "." + std::to_string(index + 1);
+    for (std::size_t i = 0; i < list.Rest.size(); ++i) {
+        const std::string& arg = list.Rest[i];
+        if (arg == "--log" && i + 1 < list.Rest.size()) {
+            args.insert(args.end(), {arg, list.Rest[++i] + suffix});
+        } else if (arg.rfind("--log=", 0) == 0) {
+            args.push_back(arg + suffix);
+        } else {
+            args.push_back(arg);
+        }
+    }
+    if (index < list.Devices.size())
+        args.insert(args.end(), {"--device", list.Devices[index]});
+    else
+        args.insert(args.end(),
+                    {"--port", std::to_string(list.Ports[index - list.Devices.size()])});
+    return args;
+}
+
+// program on several devices at once: every device on its own thread with
+// its own link, session and log; a summary line per device and a total.
+int RunProgramMany(const TDeviceList& list) {
+    std::vector<TProgramJob> jobs;
+    std::vector<std::string> labels;
+    std::string recordPath;
+    for (std::size_t i = 0; i < list.Count(); ++i) {
+        const TStart s = Begin("program", ArgumentsFor(list, i), ProgramHelp,
+                               {"--answer", "--record"}, {"--accept-truncated"}, 1, 1);
+        if (s.Help || s.Exit != ExitOk)
+            return s.Exit;
+        TProgramJob job;
+        job.Connection = s.Connection;
+        job.File = s.Parsed.Positional.front();
+        job.Answer = s.Parsed.Value("--answer", "cancel");
+        job.AcceptTruncated = s.Parsed.Has("--accept-truncated");
+        if (job.Answer != "yes" && job.Answer != "no" && job.Answer != "cancel")
+            return UsageError("program", ProgramHelp, "--answer must be yes, no or cancel");
+        if (s.Parsed.HasValue("--record"))
+            recordPath = s.Parsed.Value("--record");
+        labels.push_back(PortName(job.Connection));
+        jobs.push_back(job);
+    }
+    TProgramRecord record;
+    if (!recordPath.empty()) {
+        if (const std::string why = record.Open(recordPath); !why.empty()) {
+            std::cerr << "kelvoctl program: cannot write the record to " << recordPath << ": "
+                      << why << "\n";
+            return ExitFailure;
+        }
+        const std::string sha = Sha256OfFile(jobs.front().File);
+        for (TProgramJob& job : jobs) {
+            job.Record = &record;
+            job.Sha256 = sha;
+        }
+    }
+    std::vector<std::function<TJobResult()>> work;
+    for (const TProgramJob& job : jobs)
+        work.push_back([&job] { return ProgramOne(job); });
+    const std::vector<TJobResult> results = RunSideBySide(labels, work);
+
+    int exit = ExitOk;
+    std::size_t programmed = 0;
+    std::size_t notOk = 0;
+    for (std::size_t i = 0; i < results.size(); ++i) {
+        std::cout << labels[i] << ": " << results[i].Held << ", exit status " << results[i].Exit
+                  << "\n";
+        exit = WorseExit(exit, results[i].Exit);
+        programmed += results[i].Held == "programmed" ? 1 : 0;
+        notOk += results[i].Exit != ExitOk ? 1 : 0;
+    }
+    std::cout << "total: " << results.size() << " devices, " << programmed << " programmed, "
+              << notOk << " not ok; exit status " << exit << "\n";
+    std::cout.flush();
+    return exit;
+}
+
 int RunProgram(const std::vector<std::string>& args) {
+    if (const TDeviceList list = SplitDevices(args); list.Error.empty() && list.Count() > 1)
+        return RunProgramMany(list);
     const TStart s =
         Begin("program", args, ProgramHelp, {"--answer", "--record"}, {"--accept-truncated"}, 1, 1);
     if (s.Help || s.Exit != ExitOk)

@@ -161,14 +161,18 @@ const char* RowWriteText(TRowWrite::TResult result) {
         return "reading back failed";
     case TRowWrite::NotTaken:
         return "the device did not take the file's value";
+    case TRowWrite::NoSnapshot:
+        return "no snapshot of the device's values: nothing was written";
     }
     return "";
 }
 
 std::vector<TRowWrite> WriteRows(TKelvoOnline& online, const TComparison& comparison,
-                                 const std::vector<std::size_t>& chosen) {
+                                 const std::vector<std::size_t>& chosen,
+                                 const std::function<bool()>& beforeFirstWrite) {
     std::vector<TRowWrite> results;
     TFileTypeKelvo& doc = online.Document();
+    bool prepared = !beforeFirstWrite;
     for (const std::size_t index : chosen) {
         TRowWrite outcome;
         outcome.Row = index;
@@ -189,6 +193,14 @@ std::vector<TRowWrite> WriteRows(TKelvoOnline& online, const TComparison& compar
             outcome.Result = TRowWrite::NoSuchLine;
             results.push_back(outcome);
             continue;
+        }
+        if (!prepared) {
+            if (!beforeFirstWrite()) {
+                outcome.Result = TRowWrite::NoSnapshot;
+                results.push_back(outcome);
+                break;
+            }
+            prepared = true;
         }
         TEntry edited(fileLine);
         if (online.ReadWriteLine(edited, true) < 0)

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -74,7 +75,15 @@ TComparison CompareWithDevice(const TFileTypeKelvo& file, const TFileTypeKelvo& 
 // The outcome of writing one chosen row.
 struct TRowWrite {
     std::size_t Row = 0;
-    enum TResult { Written, NotWritable, NoSuchLine, WriteFailed, ReadBackFailed, NotTaken };
+    enum TResult {
+        Written,
+        NotWritable,
+        NoSuchLine,
+        WriteFailed,
+        ReadBackFailed,
+        NotTaken,
+        NoSnapshot, // the snapshot before the first write failed: nothing was written
+    };
     TResult Result = Written;
 };
 const char* RowWriteText(TRowWrite::TResult result);
@@ -84,7 +93,11 @@ const char* RowWriteText(TRowWrite::TResult result);
 // at the first failure of the link (the rows after it are not tried); a row
 // that cannot be written or whose value the device does not take is
 // reported and the next one is tried. One result per row tried.
+// beforeFirstWrite (the snapshot of the device's values) runs once, just
+// before the first write; when it returns false nothing is written and the
+// one result is NoSnapshot.
 std::vector<TRowWrite> WriteRows(TKelvoOnline& online, const TComparison& comparison,
-                                 const std::vector<std::size_t>& chosen);
+                                 const std::vector<std::size_t>& chosen,
+                                 const std::function<bool()>& beforeFirstWrite = {});
 
 } // namespace kelvo

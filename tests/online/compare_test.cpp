@@ -141,6 +141,43 @@ TEST_F(CompareTest, CheckedRowsAreWrittenAndReadBack) {
               std::to_string(0x65) + ":0 value\n" + std::to_string(0x81) + ":0 read-only\n");
 }
 
+TEST_F(CompareTest, TheSnapshotComesBeforeTheFirstWriteAndWithoutItNothingIsWritten) {
+    SetFileText(0x0025, 0, "42");
+    SetFileText(0x0065, 0, "9");
+    SetFileText(0x0081, 0, "1");
+    const TComparison c = CompareWithDevice(File, Doc);
+    int snapshots = 0;
+    // A row that cannot be written needs no snapshot.
+    std::vector<TRowWrite> done = WriteRows(Online, c, {RowOf(c, 0x0081)}, [&] {
+        ++snapshots;
+        return true;
+    });
+    EXPECT_EQ(snapshots, 0);
+    ASSERT_EQ(done.size(), 1u);
+    EXPECT_EQ(done[0].Result, TRowWrite::NotWritable);
+
+    done = WriteRows(Online, c, {RowOf(c, 0x0025), RowOf(c, 0x0065)}, [&] {
+        ++snapshots;
+        // The device still holds its old values when the snapshot is taken.
+        EXPECT_EQ(DeviceLong(0x0025), 500);
+        return false;
+    });
+    EXPECT_EQ(snapshots, 1);
+    ASSERT_EQ(done.size(), 1u);
+    EXPECT_EQ(done[0].Result, TRowWrite::NoSnapshot);
+    EXPECT_EQ(DeviceLong(0x0025), 500);
+    EXPECT_EQ(DeviceLong(0x0065), 5);
+
+    done = WriteRows(Online, c, {RowOf(c, 0x0025), RowOf(c, 0x0065)}, [&] {
+        ++snapshots;
+        return true;
+    });
+    EXPECT_EQ(snapshots, 2) << "one snapshot for all rows";
+    ASSERT_EQ(done.size(), 2u);
+    EXPECT_EQ(DeviceLong(0x0025), 42);
+    EXPECT_EQ(DeviceLong(0x0065), 9);
+}
+
 TEST_F(CompareTest, ASilentDeviceStopsTheWrites) {
     SetFileText(0x0025, 0, "42");
     SetFileText(0x0065, 0, "9");

@@ -6,7 +6,8 @@ namespace kelvo {
 
 namespace {
 TStderrPrompt StderrPrompt;
-TPrompt* Current = nullptr;
+// Per thread: jobs on several devices at once each answer their own boxes.
+thread_local TPrompt* Current = nullptr;
 } // namespace
 
 int DefaultAnswer(TPromptButtons buttons) {

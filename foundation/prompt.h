@@ -40,7 +40,8 @@ public:
             TPromptButtons buttons) override;
 };
 
-// The process-wide prompt. Never null: a TStderrPrompt until one is installed.
+// The calling thread's prompt. Never null: a TStderrPrompt until one is
+// installed in that thread.
 TPrompt& Prompt();
 // Installs p (not owned; null restores the standard-error prompt) and returns
 // the one it replaces.

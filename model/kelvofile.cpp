@@ -4,11 +4,14 @@
 #include "model/bounded_streams.h"
 #include "model/dlglinevalue.h"
 
+#include <atomic>
+
 namespace kelvo {
 
 namespace {
 
-int LastCom = 0;
+// Documents online from several threads at once may set it together.
+std::atomic<int> LastCom{0};
 
 } // namespace
 

@@ -235,8 +235,9 @@ protected:
         args.insert(args.end(), {"--program", "--log", log});
         const std::string out = Sim.Path("out.txt");
         const std::string err = Sim.Path("err.txt");
-        // The go-online dialogue takes fewer messages than this.
-        const int writing = TracedMessages() + 45;
+        // The go-online dialogue and the reading for the snapshot take fewer
+        // messages than this.
+        const int writing = TracedMessages() + 170;
         const pid_t pid = ::fork();
         if (pid == 0) {
             const int o = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);

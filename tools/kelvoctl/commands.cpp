@@ -7,8 +7,9 @@ namespace kelvo::ctl {
 
 const std::vector<TCommand>& Commands() {
     static const std::vector<TCommand> commands = {
-        ShowCommand(), DownloadCommand(),      ProgramCommand(),     GetCommand(),
-        SetCommand(),  ProgramDeviceCommand(), ResetDeviceCommand(),
+        ShowCommand(),      DownloadCommand(),      ProgramCommand(),     GetCommand(),
+        SetCommand(),       ProgramDeviceCommand(), ResetDeviceCommand(), DiffCommand(),
+        SnapshotsCommand(), ExportCommand(),        PortsCommand(),       ScanCommand(),
     };
     return commands;
 }

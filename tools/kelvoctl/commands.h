@@ -38,5 +38,10 @@ const TCommand& GetCommand();
 const TCommand& SetCommand();
 const TCommand& ProgramDeviceCommand();
 const TCommand& ResetDeviceCommand();
+const TCommand& DiffCommand();
+const TCommand& SnapshotsCommand();
+const TCommand& ExportCommand();
+const TCommand& PortsCommand();
+const TCommand& ScanCommand();
 
 } // namespace kelvo::ctl

@@ -1,12 +1,17 @@
 #include "tools/kelvoctl/interrupt.h"
 
 #include <csignal>
+#include <mutex>
 
 namespace kelvo::ctl {
 
 namespace {
 
 volatile std::sig_atomic_t Caught = 0;
+// Jobs on several devices each hold a scope: the first installs the
+// handlers, the last puts the old ones back.
+std::mutex ScopeMutex;
+int Scopes = 0;
 struct sigaction OldInt {};
 struct sigaction OldTerm {};
 
@@ -17,6 +22,9 @@ void OnSignal(int signal) {
 } // namespace
 
 TInterruptScope::TInterruptScope() {
+    const std::lock_guard<std::mutex> lock(ScopeMutex);
+    if (Scopes++ > 0)
+        return;
     struct sigaction action {};
     action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);
@@ -27,6 +35,9 @@ TInterruptScope::TInterruptScope() {
 }
 
 TInterruptScope::~TInterruptScope() {
+    const std::lock_guard<std::mutex> lock(ScopeMutex);
+    if (--Scopes > 0)
+        return;
     sigaction(SIGINT, &OldInt, nullptr);
     sigaction(SIGTERM, &OldTerm, nullptr);
 }

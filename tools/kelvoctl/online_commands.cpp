@@ -1,11 +1,17 @@
 // kelvoctl's commands that move a whole dialog or act on the device as a
 // whole: download, program, program-device and reset-device.
+#include "foundation/codepage.h"
+#include "report/sha256.h"
 #include "shell/fileaccess.h"
+#include "snapshots/snapshots.h"
 #include "tools/kelvoctl/commands.h"
 #include "tools/kelvoctl/document_loader.h"
 #include "tools/kelvoctl/line_keys.h"
 #include "tools/kelvoctl/online_session.h"
 #include "tools/kelvoctl/output_check.h"
+#include "tools/kelvoctl/parallel_jobs.h"
+#include "tools/kelvoctl/program_record.h"
+#include "tools/kelvoctl/snapshot_guard.h"
 
 #include <iostream>
 
@@ -75,13 +81,17 @@ int RunDownload(const std::vector<std::string>& args) {
 // program
 
 void ProgramHelp(std::ostream& out) {
-    out << "Usage: kelvoctl program (--device PATH | --port N) FILE [--answer yes|no|cancel]\n"
-           "                        [--accept-truncated] [--baud RATE] [--log FILE]\n"
+    out << "Usage: kelvoctl program (--device PATH | --port N)... FILE\n"
+           "                        [--answer yes|no|cancel]\n"
+           "                        [--accept-truncated] [--record FILE] [--baud RATE]\n"
+           "                        [--log FILE]\n"
            "\n"
            "Loads FILE as the document's data and goes online with the editor's whole\n"
            "dialogue; every question is answered with --answer:\n"
            "  yes     write the file's values into the device and let it store them\n"
-           "          (OK where the box offers OK and Cancel)\n"
+           "          (OK where the box offers OK and Cancel); before the first write\n"
+           "          every value of the device is read and saved as a snapshot\n"
+           "          (see \"kelvoctl snapshots\"); without one nothing is written\n"
            "  no      keep the device's values and stay online (the device is unchanged)\n"
            "  cancel  the default: restore the file's data in the document and go\n"
            "          offline (the device is unchanged)\n"
@@ -91,10 +101,24 @@ void ProgramHelp(std::ostream& out) {
            "\"device holds other values than FILE in N lines\".\n"
            "\n"
            "  --accept-truncated  program a file that ends inside a record (or holds\n"
-           "                      bytes after its last record) with the lines it holds\n";
+           "                      bytes after its last record) with the lines it holds\n"
+           "Several --device options, or --port with a range such as 1-8, program\n"
+           "every device at once, each on its own thread with its own link (--log FILE\n"
+           "gives each device FILE.1, FILE.2, ... in the order named). The messages of\n"
+           "each device start with its name; standard output gets a line per device\n"
+           "(\"PATH: programmed, exit status 0\") and a total; the exit status is the\n"
+           "worst of them (an interrupt, 2, 1, 3, 0).\n"
+           "\n"
+           "  --record FILE       append one JSON line per device to FILE: time, port,\n"
+           "                      program_name, serial_number (null without such a\n"
+           "                      line), file, sha256 of the file, verdict (how the\n"
+           "                      go-online dialogue ended), lines_written, read_back\n"
+           "                      (equal, differs, unreadable, not-checked), differing,\n"
+           "                      program (success, failed, not-run), device and exit;\n"
+           "                      FILE is opened before the device is touched\n";
     ConnectionHelp(out);
     out << "\nExit status: 0 the device holds the file's values, 1 FILE not loaded (or\n"
-           "the log not written), 2 failure, 3 declined or incompatible, 64 usage.\n";
+           "the log or the record not written), 2 failure, 3 declined or incompatible, 64 usage.\n";
 }
 
 // The device's line at the file line's place, when the device shows it with
@@ -152,12 +176,43 @@ struct TProgramEnd {
     std::size_t Differing = 0;
 };
 
+// What a program run did, for the record.
+struct TProgramFacts {
+    std::string ProgramName;
+    std::string SerialNumber;
+    // The go-online question answered with Yes.
+    std::string Question;
+    std::size_t LinesWritten = 0;
+    enum { NotRun, Succeeded, Failed } Program = NotRun;
+
+    // The device's names, while the document holds the device's dialog.
+    void NameDevice(const TFileTypeKelvo& device) {
+        ProgramName = OemToUtf8(DeviceProgramName(device));
+        SerialNumber = OemToUtf8(DeviceSerialNumber(device));
+    }
+};
+
+// The lines the go-online dialogue wrote: the file's editable lines, only the
+// live ones when the question was about the position, the device's own
+// lines for converted data.
+std::size_t DialogueLines(const TFileTypeKelvo& file, const TFileTypeKelvo& device,
+                          const std::string& question) {
+    const bool liveOnly = question.find("Position has changed") != std::string::npos;
+    const bool converted = question.find("converted") != std::string::npos;
+    std::size_t lines = 0;
+    for (const TEntry& e : converted ? device.Entries : file.Entries)
+        if (e.Value && !e.HiddenByCount && e.IsEditable() && e.Kind() != KindLabel &&
+            (!liveOnly || e.IsLive()))
+            ++lines;
+    return lines;
+}
+
 // The go-online comparison looks at the first instance of each repeated group
 // only: the others come with the download as copies of it. With every line
 // read, the device's values are checked against the whole file, and with
 // the user's consent the lines still differing are written and stored.
 TProgramEnd CheckEveryInstance(TOnlineSession& session, const TFileTypeKelvo& file, bool mayWrite,
-                               bool written) {
+                               bool written, TSnapshotGuard* snapshot, TProgramFacts& facts) {
     TProgramEnd end;
     end.Device = written ? TProgramEnd::Programmed : TProgramEnd::Unchanged;
     if (const int result = ReadEveryLine(session); result != ExitOk)
@@ -172,6 +227,10 @@ TProgramEnd CheckEveryInstance(TOnlineSession& session, const TFileTypeKelvo& fi
                   << differing.size() << (differing.size() == 1 ? " line.\n" : " lines.\n");
         return {ExitDeclined, TProgramEnd::Differs, differing.size()};
     }
+    // Every line was read just now.
+    if (!snapshot || !snapshot->Ensure(false))
+        return {ExitOnlineFailure, written ? TProgramEnd::Differs : TProgramEnd::Unchanged,
+                differing.size()};
     TKelvoOnline& online = session.Online();
     std::size_t done = 0;
     session.SetDone([&done, total = differing.size()] {
@@ -215,10 +274,16 @@ TProgramEnd CheckEveryInstance(TOnlineSession& session, const TFileTypeKelvo& fi
             return {ExitOnlineFailure, TProgramEnd::Differs, differing.size() - done};
         }
         ++done;
+        ++facts.LinesWritten;
     }
     session.StopProgress();
-    if (InterruptSignal() != 0 || !session.DeviceCommand(TKelvoOnline::RequestProgram))
+    if (InterruptSignal() != 0)
         return {ExitOnlineFailure, TProgramEnd::NotStored, 0};
+    if (!session.DeviceCommand(TKelvoOnline::RequestProgram)) {
+        facts.Program = TProgramFacts::Failed;
+        return {ExitOnlineFailure, TProgramEnd::NotStored, 0};
+    }
+    facts.Program = TProgramFacts::Succeeded;
     end.Device = TProgramEnd::Programmed;
     return end;
 }
@@ -249,9 +314,22 @@ void SayWhatTheDeviceHolds(const TProgramEnd& end, const std::string& name) {
     }
 }
 
-TProgramEnd ProgramDevice(TOnlineSession& session, const TFileTypeKelvo& file, bool yes) {
+TProgramEnd ProgramDevice(TOnlineSession& session, const TFileTypeKelvo& file, bool yes,
+                          TSnapshotGuard& snapshot, TProgramFacts& facts) {
     session.SetDone([] { return std::string("device not programmed"); });
+    if (yes)
+        session.Prompt().BeforeYes = [&] {
+            facts.Question = session.Prompt().LastText;
+            facts.NameDevice(session.Document());
+            return snapshot.Ensure();
+        };
     session.GoOnline();
+    session.Prompt().BeforeYes = nullptr;
+    if (session.Online().IsOnline())
+        facts.NameDevice(session.Document());
+    // Without a snapshot the dialogue went offline before writing.
+    if (snapshot.Failed())
+        return {ExitOnlineFailure, TProgramEnd::Unchanged, 0};
     if (InterruptSignal() != 0) {
         const bool wrote = session.Online().LastOutcome() == TKelvoOnline::TOutcome::WriteFailed;
         return {ExitOnlineFailure, wrote ? TProgramEnd::NotStored : TProgramEnd::Unchanged, 0};
@@ -259,14 +337,17 @@ TProgramEnd ProgramDevice(TOnlineSession& session, const TFileTypeKelvo& file, b
     using TOutcome = TKelvoOnline::TOutcome;
     switch (session.Online().LastOutcome()) {
     case TOutcome::Equal:
-        return CheckEveryInstance(session, file, yes, false);
+        return CheckEveryInstance(session, file, yes, false, &snapshot, facts);
     case TOutcome::Written:
-        return CheckEveryInstance(session, file, yes, true);
+        // The dialogue's writes end with the device storing them.
+        facts.LinesWritten = DialogueLines(file, session.Document(), facts.Question);
+        facts.Program = TProgramFacts::Succeeded;
+        return CheckEveryInstance(session, file, yes, true, &snapshot, facts);
     case TOutcome::Downloaded:
         return {};
     case TOutcome::KeptDevice: {
         // The device's values stay; how far they are from the file is told.
-        TProgramEnd end = CheckEveryInstance(session, file, false, false);
+        TProgramEnd end = CheckEveryInstance(session, file, false, false, nullptr, facts);
         if (end.Exit == ExitOk)
             end.Exit = ExitDeclined;
         return end;
@@ -274,6 +355,7 @@ TProgramEnd ProgramDevice(TOnlineSession& session, const TFileTypeKelvo& file, b
     case TOutcome::Restored:
         return {ExitDeclined, TProgramEnd::Unchanged, 0};
     case TOutcome::WriteFailed:
+        facts.Program = TProgramFacts::Failed;
         session.ReportFailure();
         return {ExitOnlineFailure, TProgramEnd::NotStored, 0};
     default:
@@ -281,41 +363,240 @@ TProgramEnd ProgramDevice(TOnlineSession& session, const TFileTypeKelvo& file, b
     }
 }
 
-int RunProgram(const std::vector<std::string>& args) {
-    const TStart s =
-        Begin("program", args, ProgramHelp, {"--answer"}, {"--accept-truncated"}, 1, 1);
-    if (s.Help || s.Exit != ExitOk)
-        return s.Exit;
-    const std::string answer = s.Parsed.Value("--answer", "cancel");
-    if (answer != "yes" && answer != "no" && answer != "cancel")
-        return UsageError("program", ProgramHelp, "--answer must be yes, no or cancel");
-    const std::string& name = s.Parsed.Positional.front();
+const char* OutcomeName(TKelvoOnline::TOutcome outcome) {
+    using TOutcome = TKelvoOnline::TOutcome;
+    switch (outcome) {
+    case TOutcome::PortMissing:
+        return "port-missing";
+    case TOutcome::NoDevice:
+        return "no-device";
+    case TOutcome::TimerFailed:
+        return "timer-failed";
+    case TOutcome::Downloaded:
+        return "downloaded";
+    case TOutcome::Equal:
+        return "equal";
+    case TOutcome::Written:
+        return "written";
+    case TOutcome::WriteFailed:
+        return "write-failed";
+    case TOutcome::KeptDevice:
+        return "kept-device";
+    case TOutcome::Restored:
+        return "restored";
+    default:
+        return "none";
+    }
+}
+
+const char* HeldName(const TProgramEnd& end) {
+    switch (end.Device) {
+    case TProgramEnd::Programmed:
+        return "programmed";
+    case TProgramEnd::Differs:
+        return "differs";
+    case TProgramEnd::Unknown:
+        return "unknown";
+    case TProgramEnd::NotStored:
+        return "not-stored";
+    default:
+        return "unchanged";
+    }
+}
+
+const char* ReadBackName(const TProgramEnd& end) {
+    switch (end.Device) {
+    case TProgramEnd::Programmed:
+        return "equal";
+    case TProgramEnd::Differs:
+    case TProgramEnd::NotStored:
+        return "differs";
+    case TProgramEnd::Unknown:
+        return "unreadable";
+    default:
+        return end.Exit == ExitOk ? "equal" : "not-checked";
+    }
+}
+
+// One device's program job.
+struct TProgramJob {
+    TConnection Connection;
+    std::string File;
+    std::string Answer;
+    bool AcceptTruncated = false;
+    TProgramRecord* Record = nullptr;
+    std::string Sha256;
+};
+
+TJobResult ProgramOne(const TProgramJob& job) {
+    const std::string& name = job.File;
+    TRecordEntry record;
+    record.Time = RecordTime();
+    record.Port = PortName(job.Connection);
+    record.File = name;
+    record.Sha256 = job.Sha256;
+    TProgramEnd end{ExitFailure, TProgramEnd::Unchanged, 0};
+    TProgramFacts facts;
+    const auto finish = [&](int exit) {
+        record.Verdict = record.Verdict.empty() ? "none" : record.Verdict;
+        record.ProgramName = facts.ProgramName;
+        record.SerialNumber = facts.SerialNumber;
+        record.LinesWritten = facts.LinesWritten;
+        record.ReadBack = ReadBackName(end);
+        record.Differing = end.Differing;
+        record.Program = facts.Program == TProgramFacts::Succeeded ? "success"
+                         : facts.Program == TProgramFacts::Failed  ? "failed"
+                                                                   : "not-run";
+        record.Device = HeldName(end);
+        record.Exit = exit;
+        if (job.Record)
+            if (const std::string why = job.Record->Append(record); !why.empty()) {
+                std::cerr << "kelvoctl program: the record of " << record.Port
+                          << " could not be written: " << why << "\n";
+                if (exit == ExitOk)
+                    exit = ExitFailure;
+            }
+        return TJobResult{exit, HeldName(end)};
+    };
+
     TPtr<TFileTypeKelvo> document;
     if (!LoadDocumentOrReport(name, document)) {
         SayWhatTheDeviceHolds({}, name);
-        return ExitFailure;
+        return finish(ExitFailure);
     }
     if (const std::string warning = IncompleteFileWarning(name); !warning.empty()) {
         std::cerr << "kelvoctl program: " << name << ": " << warning << "\n";
-        if (!s.Parsed.Has("--accept-truncated")) {
+        if (!job.AcceptTruncated) {
             std::cerr << "kelvoctl program: not programmed; --accept-truncated programs the "
                          "lines read\n";
             SayWhatTheDeviceHolds({}, name);
-            return ExitFailure;
+            return finish(ExitFailure);
         }
     }
     // The comparison afterwards needs the file as it was loaded.
     TPtr<TFileTypeKelvo> file;
     if (!LoadDocumentOrReport(name, file))
-        return ExitFailure;
-    TOnlineSession session(s.Connection, std::move(document));
-    session.Prompt().Answer = answer == "yes"  ? TCtlPrompt::TAnswer::Yes
-                              : answer == "no" ? TCtlPrompt::TAnswer::No
-                                               : TCtlPrompt::TAnswer::Cancel;
-    const TProgramEnd end = ProgramDevice(session, *file, answer == "yes");
+        return finish(ExitFailure);
+    TOnlineSession session(job.Connection, std::move(document));
+    session.Prompt().Answer = job.Answer == "yes"  ? TCtlPrompt::TAnswer::Yes
+                              : job.Answer == "no" ? TCtlPrompt::TAnswer::No
+                                                   : TCtlPrompt::TAnswer::Cancel;
+    TSnapshotGuard snapshot(session, "program", PortName(job.Connection));
+    end = ProgramDevice(session, *file, job.Answer == "yes", snapshot, facts);
+    record.Verdict = OutcomeName(session.Online().LastOutcome());
     const int exit = session.Finish(end.Exit);
     SayWhatTheDeviceHolds(end, name);
+    return finish(exit);
+}
+
+// One device's arguments out of a command line naming several: its own
+// device option, and its own log (FILE.1, FILE.2, ... in the order given).
+std::vector<std::string> ArgumentsFor(const TDeviceList& list, std::size_t index) {
+    std::vector<std::string> args;
+    const std::string suffix = "." + std::to_string(index + 1);
+    for (std::size_t i = 0; i < list.Rest.size(); ++i) {
+        const std::string& arg = list.Rest[i];
+        if (arg == "--log" && i + 1 < list.Rest.size()) {
+            args.insert(args.end(), {arg, list.Rest[++i] + suffix});
+        } else if (arg.rfind("--log=", 0) == 0) {
+            args.push_back(arg + suffix);
+        } else {
+            args.push_back(arg);
+        }
+    }
+    if (index < list.Devices.size())
+        args.insert(args.end(), {"--device", list.Devices[index]});
+    else
+        args.insert(args.end(),
+                    {"--port", std::to_string(list.Ports[index - list.Devices.size()])});
+    return args;
+}
+
+// program on several devices at once: every device on its own thread with
+// its own link, session and log; a summary line per device and a total.
+int RunProgramMany(const TDeviceList& list) {
+    std::vector<TProgramJob> jobs;
+    std::vector<std::string> labels;
+    std::string recordPath;
+    for (std::size_t i = 0; i < list.Count(); ++i) {
+        const TStart s = Begin("program", ArgumentsFor(list, i), ProgramHelp,
+                               {"--answer", "--record"}, {"--accept-truncated"}, 1, 1);
+        if (s.Help || s.Exit != ExitOk)
+            return s.Exit;
+        TProgramJob job;
+        job.Connection = s.Connection;
+        job.File = s.Parsed.Positional.front();
+        job.Answer = s.Parsed.Value("--answer", "cancel");
+        job.AcceptTruncated = s.Parsed.Has("--accept-truncated");
+        if (job.Answer != "yes" && job.Answer != "no" && job.Answer != "cancel")
+            return UsageError("program", ProgramHelp, "--answer must be yes, no or cancel");
+        if (s.Parsed.HasValue("--record"))
+            recordPath = s.Parsed.Value("--record");
+        labels.push_back(PortName(job.Connection));
+        jobs.push_back(job);
+    }
+    TProgramRecord record;
+    if (!recordPath.empty()) {
+        if (const std::string why = record.Open(recordPath); !why.empty()) {
+            std::cerr << "kelvoctl program: cannot write the record to " << recordPath << ": "
+                      << why << "\n";
+            return ExitFailure;
+        }
+        const std::string sha = Sha256OfFile(jobs.front().File);
+        for (TProgramJob& job : jobs) {
+            job.Record = &record;
+            job.Sha256 = sha;
+        }
+    }
+    std::vector<std::function<TJobResult()>> work;
+    for (const TProgramJob& job : jobs)
+        work.push_back([&job] { return ProgramOne(job); });
+    const std::vector<TJobResult> results = RunSideBySide(labels, work);
+
+    int exit = ExitOk;
+    std::size_t programmed = 0;
+    std::size_t notOk = 0;
+    for (std::size_t i = 0; i < results.size(); ++i) {
+        std::cout << labels[i] << ": " << results[i].Held << ", exit status " << results[i].Exit
+                  << "\n";
+        exit = WorseExit(exit, results[i].Exit);
+        programmed += results[i].Held == "programmed" ? 1 : 0;
+        notOk += results[i].Exit != ExitOk ? 1 : 0;
+    }
+    std::cout << "total: " << results.size() << " devices, " << programmed << " programmed, "
+              << notOk << " not ok; exit status " << exit << "\n";
+    std::cout.flush();
     return exit;
+}
+
+int RunProgram(const std::vector<std::string>& args) {
+    if (const TDeviceList list = SplitDevices(args); list.Error.empty() && list.Count() > 1)
+        return RunProgramMany(list);
+    const TStart s =
+        Begin("program", args, ProgramHelp, {"--answer", "--record"}, {"--accept-truncated"}, 1, 1);
+    if (s.Help || s.Exit != ExitOk)
+        return s.Exit;
+    TProgramJob job;
+    job.Connection = s.Connection;
+    job.File = s.Parsed.Positional.front();
+    job.Answer = s.Parsed.Value("--answer", "cancel");
+    job.AcceptTruncated = s.Parsed.Has("--accept-truncated");
+    if (job.Answer != "yes" && job.Answer != "no" && job.Answer != "cancel")
+        return UsageError("program", ProgramHelp, "--answer must be yes, no or cancel");
+    TProgramRecord record;
+    if (s.Parsed.HasValue("--record")) {
+        const std::string path = s.Parsed.Value("--record");
+        if (const std::string why = path.empty() ? "no file name" : record.Open(path);
+            !why.empty()) {
+            std::cerr << "kelvoctl program: cannot write the record to " << path << ": " << why
+                      << "\n";
+            SayWhatTheDeviceHolds({}, job.File);
+            return ExitFailure;
+        }
+        job.Record = &record;
+        job.Sha256 = Sha256OfFile(job.File);
+    }
+    return ProgramOne(job).Exit;
 }
 
 // program-device and reset-device

@@ -101,6 +101,10 @@ int TCtlPrompt::Ask(const std::string& caption, const std::string& text, TPrompt
     ClearProgressLine();
     std::cerr << caption << ": " << line << std::endl;
     LastText = text;
+    const bool yesAsked =
+        buttons == TPromptButtons::YesNoCancel || buttons == TPromptButtons::YesNo;
+    if (yesAsked && Answer == TAnswer::Yes && BeforeYes && !BeforeYes())
+        return buttons == TPromptButtons::YesNoCancel ? IdCancel : IdNo;
     if (OnAnswer && buttons != TPromptButtons::Ok)
         OnAnswer();
 

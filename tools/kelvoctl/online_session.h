@@ -54,6 +54,9 @@ public:
     std::string LastText;
     // Called after each question has been answered.
     std::function<void()> OnAnswer;
+    // Asked before a Yes that lets the dialogue write into the device; false
+    // turns the answer into Cancel (No for a box without Cancel).
+    std::function<bool()> BeforeYes;
 };
 
 class TOnlineSession {

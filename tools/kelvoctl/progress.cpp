@@ -1,5 +1,6 @@
 #include "tools/kelvoctl/progress.h"
 
+#include <atomic>
 #include <cstdio>
 #include <unistd.h>
 
@@ -8,7 +9,9 @@ namespace kelvo::ctl {
 namespace {
 
 // At most one progress line exists at a time.
-bool LineShown = false;
+std::atomic<bool> LineShown{false};
+// Jobs running side by side on several devices draw none.
+thread_local bool Quiet = false;
 
 constexpr auto RedrawInterval = std::chrono::milliseconds(100);
 
@@ -32,7 +35,11 @@ void ClearProgressLine() {
 }
 
 bool TProgress::Wanted() {
-    return ::isatty(STDERR_FILENO) == 1;
+    return !Quiet && ::isatty(STDERR_FILENO) == 1;
+}
+
+void QuietProgressInThisThread() {
+    Quiet = true;
 }
 
 TProgress::TProgress(const TLinkWatch& watch, const TKelvoStream& stream, std::string what,

@@ -38,6 +38,9 @@ private:
     std::chrono::steady_clock::time_point FLastDraw;
 };
 
+// No progress line is drawn by this thread (a job among several at once).
+void QuietProgressInThisThread();
+
 // Clears a progress line being shown, so that a message can be written to
 // standard error in its place; the line comes back with the next update.
 void ClearProgressLine();

@@ -6,6 +6,7 @@
 #include "tools/kelvoctl/commands.h"
 #include "tools/kelvoctl/line_keys.h"
 #include "tools/kelvoctl/online_session.h"
+#include "tools/kelvoctl/snapshot_guard.h"
 #include "tools/kelvoctl/value_input.h"
 
 #include <iostream>
@@ -111,7 +112,9 @@ void SetHelp(std::ostream& out) {
            "written.\n"
            "\n"
            "  --program           let the device store the values afterwards (only when\n"
-           "                      every value was written and read back unchanged)\n";
+           "                      every value was written and read back unchanged)\n"
+           "Before the first write every value of the device is read and saved as a\n"
+           "snapshot (see \"kelvoctl snapshots\"); without one nothing is written.\n";
     ConnectionHelp(out);
     out << "\nExit status: 0 all written, 1 the log could not be written, 2 a KEY or\n"
            "VALUE was refused or a line failed (each is named), 64 usage.\n";
@@ -136,6 +139,9 @@ int RunSet(const std::vector<std::string>& args) {
     if (const auto failures = CheckAssignments(doc, assignments); !failures.empty())
         return session.Finish(Refused("set", failures));
 
+    TSnapshotGuard snapshot(session, "set", PortName(s.Connection));
+    if (!snapshot.Ensure())
+        return session.Finish(ExitOnlineFailure);
     std::size_t written = 0;
     const bool program = s.Parsed.Has("--program");
     session.SetDone([&] {

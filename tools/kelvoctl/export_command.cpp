@@ -1,0 +1,112 @@
+// kelvoctl export: a data file's or a device's lines as CSV or JSON.
+#include "foundation/codepage.h"
+#include "report/export_lines.h"
+#include "tools/kelvoctl/commands.h"
+#include "tools/kelvoctl/document_loader.h"
+#include "tools/kelvoctl/online_session.h"
+#include "tools/kelvoctl/output_check.h"
+#include "translations/mlparas.h"
+
+#include <fstream>
+#include <iostream>
+
+namespace kelvo::ctl {
+
+namespace {
+
+void Help(std::ostream& out) {
+    out << "Usage: kelvoctl export FILE [--format csv|json] [-o OUT] [--language NAME]\n"
+           "                       [--translations DIR] [--production]\n"
+           "       kelvoctl export (--device PATH | --port N) [--baud RATE] [--log FILE] [...]\n"
+           "\n"
+           "Writes every shown line, each instance of a repeated group on its own,\n"
+           "with its address, instance, caption (as shown and untranslated), value\n"
+           "text, kind, flags and layout: CSV by RFC 4180 in UTF-8 with a header\n"
+           "line (the default) or one JSON array. For reports and spreadsheets: an\n"
+           "export is not read back.\n"
+           "\n"
+           "  --format csv|json   the format (csv by default)\n"
+           "  -o, --output OUT    write to OUT instead of standard output\n"
+           "  --language NAME     captions and choices in this translation\n"
+           "  --translations DIR  read the translation files from DIR\n"
+           "  --production        also export the lines reserved for production\n";
+    ConnectionHelp(out);
+    out << "\nExit status: 0 exported, 1 FILE not loaded or OUT not written, 2 the device\n"
+           "could not be read, 64 usage.\n";
+}
+
+int Run(const std::vector<std::string>& args) {
+    const TParsedArgs parsed = ParseArgs(
+        args, ConnectionOptions({"--format", "-o", "--output", "--language", "--translations"}),
+        {"--production", "--help", "-h"});
+    if (parsed.Has("--help") || parsed.Has("-h")) {
+        Help(std::cout);
+        return ExitOk;
+    }
+    const bool fromDevice = parsed.HasValue("--device") || parsed.HasValue("--port");
+    std::string error = parsed.Error;
+    if (error.empty() && parsed.Positional.size() != (fromDevice ? 0u : 1u))
+        error = fromDevice ? "a FILE and a device at once" : "exactly one FILE expected";
+    const std::string format = parsed.Value("--format", "csv");
+    if (error.empty() && format != "csv" && format != "json")
+        error = "--format must be csv or json";
+    if (error.empty() && !fromDevice && (parsed.HasValue("--baud") || parsed.HasValue("--log")))
+        error = "--baud and --log need --device or --port";
+    if (!error.empty())
+        return UsageError("export", Help, error);
+    const std::string target = parsed.Value("-o", parsed.Value("--output"));
+    if (!target.empty())
+        if (const std::string why = CheckOutputPath(target, false); !why.empty()) {
+            std::cerr << "kelvoctl export: cannot write " << target << ": " << why << "\n";
+            return ExitFailure;
+        }
+
+    TPtr<TFileTypeKelvo> document;
+    if (fromDevice) {
+        // Checked here so that the messages name this command.
+        const TConnection connection = ReadConnection(parsed);
+        if (!connection.Error.empty())
+            return UsageError("export", Help, connection.Error);
+        if (!CheckLogPath("export", connection))
+            return ExitFailure;
+        if (const int result = DownloadForShow(parsed, document); result != ExitOk)
+            return result;
+    } else {
+        const std::string& name = parsed.Positional.front();
+        if (!LoadDocumentOrReport(name, document))
+            return ExitFailure;
+        if (const std::string warning = IncompleteFileWarning(name); !warning.empty())
+            std::cerr << "kelvoctl export: " << name << ": " << warning << "\n";
+    }
+    if (parsed.Has("--production"))
+        document->SetProductionMode(1);
+    if (parsed.HasValue("--language")) {
+        Mlparas().Load(parsed.Value("--translations"));
+        document->SetLanguage(Utf8ToOem(parsed.Value("--language")));
+    }
+    const std::vector<TExportRow> rows = ExportRows(*document);
+    const std::string text = format == "json" ? ExportJson(rows) : ExportCsv(rows);
+    if (target.empty()) {
+        std::cout << text;
+        std::cout.flush();
+        return std::cout ? ExitOk : ExitFailure;
+    }
+    std::ofstream out(target, std::ios::binary | std::ios::trunc);
+    out << text;
+    out.close();
+    if (!out) {
+        std::cerr << "kelvoctl export: could not write " << target << "\n";
+        return ExitFailure;
+    }
+    return ExitOk;
+}
+
+} // namespace
+
+const TCommand& ExportCommand() {
+    static const TCommand command{"export", "write a data file's or device's lines as CSV or JSON",
+                                  Help, Run};
+    return command;
+}
+
+} // namespace kelvo::ctl

@@ -27,6 +27,10 @@ std::string WindowProgramIni() {
 
 } // namespace
 
+void InstallPortMapping(const std::string& iniFile) {
+    InstallPortsLookup(iniFile.empty() ? WindowProgramIni() : iniFile);
+}
+
 std::set<std::string> ConnectionOptions(std::set<std::string> more) {
     more.insert({"--device", "--port", "--baud", "--log", "--ini"});
     return more;
@@ -80,7 +84,7 @@ TConnection ReadConnection(const TParsedArgs& parsed) {
         c.Port = 1;
     else if (c.Error.empty())
         // COM numbers mean what they mean to the window program.
-        InstallPortsLookup(parsed.HasValue("--ini") ? parsed.Value("--ini") : WindowProgramIni());
+        InstallPortMapping(parsed.Value("--ini"));
     return c;
 }
 

@@ -34,6 +34,10 @@ struct TConnection {
     std::string Error;
 };
 
+// COM port numbers map to device paths through the [Ports] section of
+// iniFile (by default kelvow32's INI file beside kelvoctl), as in the window.
+void InstallPortMapping(const std::string& iniFile);
+
 // The value options every online subcommand takes.
 std::set<std::string> ConnectionOptions(std::set<std::string> more = {});
 // Exactly one of --device and --port; --baud 115200, 57600 or 19200; --log

@@ -6,6 +6,7 @@
 #include "tools/kelvoctl/commands.h"
 #include "tools/kelvoctl/ctl_options.h"
 #include "tools/kelvoctl/link_watch.h"
+#include "tools/kelvoctl/online_session.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -54,11 +55,15 @@ void PortsHelp(std::ostream& out) {
            "kernel reports a UART. The first column tells the COM number that reaches\n"
            "the device with --port, \"-\" when none does.\n"
            "\n"
+           "\n"
+           "  --ini FILE   the INI file whose [Ports] section maps COM numbers to devices\n"
+           "               (default: kelvow32.ini beside kelvoctl)\n"
+           "\n"
            "Exit status: 0 listed (also when there are none), 64 usage.\n";
 }
 
 int RunPorts(const std::vector<std::string>& args) {
-    const TParsedArgs parsed = ParseArgs(args, {}, {"--help", "-h"});
+    const TParsedArgs parsed = ParseArgs(args, {"--ini"}, {"--help", "-h"});
     if (parsed.Has("--help") || parsed.Has("-h")) {
         PortsHelp(std::cout);
         return ExitOk;
@@ -66,6 +71,9 @@ int RunPorts(const std::vector<std::string>& args) {
     if (!parsed.Error.empty() || !parsed.Positional.empty())
         return UsageError("ports", PortsHelp,
                           parsed.Error.empty() ? "no arguments expected" : parsed.Error);
+    if (parsed.HasValue("--ini") && parsed.Value("--ini").empty())
+        return UsageError("ports", PortsHelp, "--ini needs a file name");
+    InstallPortMapping(parsed.Value("--ini"));
     const std::vector<TSerialPort> ports = ListSerialPorts(Root(), ComMapping());
     if (ports.empty()) {
         std::cerr << "no serial devices found\n";
@@ -96,11 +104,14 @@ void ScanHelp(std::ostream& out) {
            "the device cannot be opened. Nothing is read from or written into a\n"
            "device beyond the greeting.\n"
            "\n"
+           "\n"
+           "  --ini FILE   the INI file whose [Ports] section maps COM numbers to devices\n"
+           "\n"
            "Exit status: 0 a device answered somewhere, 1 none answered, 64 usage.\n";
 }
 
 int RunScan(const std::vector<std::string>& args) {
-    const TParsedArgs parsed = ParseArgs(args, {}, {"--help", "-h"});
+    const TParsedArgs parsed = ParseArgs(args, {"--ini"}, {"--help", "-h"});
     if (parsed.Has("--help") || parsed.Has("-h")) {
         ScanHelp(std::cout);
         return ExitOk;
@@ -108,6 +119,9 @@ int RunScan(const std::vector<std::string>& args) {
     if (!parsed.Error.empty() || !parsed.Positional.empty())
         return UsageError("scan", ScanHelp,
                           parsed.Error.empty() ? "no arguments expected" : parsed.Error);
+    if (parsed.HasValue("--ini") && parsed.Value("--ini").empty())
+        return UsageError("scan", ScanHelp, "--ini needs a file name");
+    InstallPortMapping(parsed.Value("--ini"));
     const std::vector<TSerialPort> ports = ListSerialPorts(Root(), ComMapping());
     int answered = 0;
     for (const std::string& path : DevicesToTry(ports)) {

@@ -65,15 +65,19 @@ int OpenLarge() {
     SaveDialog(path, Lines);
     const int rows = ExpectedRows(path);
     TKlvForm* form = nullptr;
-    const auto t = Clock::now();
-    const bool shown = Open(form, path, rows);
-    // One more round of events: the rows are painted, not only counted.
-    QCoreApplication::processEvents();
-    const double seconds = std::chrono::duration<double>(Clock::now() - t).count();
-    std::printf("open 100,000 lines in the editor window: %.1f ms, %d rows%s\n", seconds * 1000,
-                rows, shown ? "" : " (NOT shown)");
-    TableRow("opening the 100,000-line file in the editor window", Ms(seconds), "<= 1000 ms",
-             shown && seconds <= 1.0);
+    bool shown = false;
+    const TTimes t = Measure([&] {
+        shown = Open(form, path, rows);
+        // One more round of events: the rows are painted, not only counted.
+        QCoreApplication::processEvents();
+    });
+    std::printf("open 100,000 lines in the editor window: %.1f ms (processor %.1f ms), %d rows%s\n",
+                t.Wall * 1000, t.Cpu * 1000, rows, shown ? "" : " (NOT shown)");
+    if (shown)
+        TimedRow("opening the 100,000-line file in the editor window", t, 1.0, "<= 1000 ms");
+    else
+        TableRow("opening the 100,000-line file in the editor window", "rows not shown",
+                 "<= 1000 ms", 0);
     delete form;
     std::filesystem::remove(path);
     return shown ? 0 : 1;

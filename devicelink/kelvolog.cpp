@@ -31,9 +31,15 @@ TKelvoLog TKelvoLog::Load(const unsigned char* p) {
 void TKelvoLogger::Add(const TKelvoLog& header, const unsigned char* sent,
                        const unsigned char* echo, const unsigned char* reply) {
     unsigned char* p = AppendRecord(header, header.Sent + header.Echoed + header.Replied);
-    std::memcpy(p, sent, header.Sent);
-    std::memcpy(p + header.Sent, echo, header.Echoed);
-    std::memcpy(p + header.Sent + header.Echoed, reply, header.Replied);
+    // An exchange that sent or received nothing may pass no buffer for it;
+    // memcpy must not see a null pointer even for no bytes.
+    const auto copy = [](unsigned char* to, const unsigned char* from, std::int32_t n) {
+        if (n > 0)
+            std::memcpy(to, from, static_cast<std::size_t>(n));
+    };
+    copy(p, sent, header.Sent);
+    copy(p + header.Sent, echo, header.Echoed);
+    copy(p + header.Sent + header.Echoed, reply, header.Replied);
 }
 
 namespace {

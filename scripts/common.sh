@@ -22,7 +22,11 @@ ensure_packages() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
+# Extra cmake arguments for a build of another kind (sanitizers, release).
+CMAKE_EXTRA=()
+BUILD_TYPE=RelWithDebInfo
+
 build() {
-    cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-    cmake --build "$BUILD" -j"$(nproc)"
+    cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE="$BUILD_TYPE" ${CMAKE_EXTRA[@]+"${CMAKE_EXTRA[@]}"} >/dev/null
+    cmake --build "$BUILD" -j"$(nproc)" ${BUILD_TARGETS[@]+--target "${BUILD_TARGETS[@]}"}
 }

@@ -1,7 +1,7 @@
 // Good exchanges per second of the device stream under a mixed load (a dialog
-// download of a few hundred lines, then single-line reads) at 115200 baud,
-// against the in-process virtual device pacing its bytes like a real line and
-// against kelvo-sim --pace over a pseudo-terminal.
+// download of a few hundred lines, then single-line reads) at 115200, 57600
+// and 19200 baud, against the in-process virtual device pacing its bytes like
+// a real line and against kelvo-sim --pace over a pseudo-terminal.
 //
 // The figure printed is the efficiency: the time the bytes need on the line
 // (10 bit times per byte sent and per reply byte, plus 11 bit times for each
@@ -26,9 +26,16 @@ using namespace kelvo;
 
 namespace {
 
-constexpr int Baud = 115200;
+constexpr int Bauds[] = {115200, 57600, 19200};
 constexpr int DialogLines = 300;
+// At the full rate; slower rates do less work in the same time.
 constexpr int SingleReads = 400;
+
+// One row of the bench table: what, measured, target, verdict.
+void TableRow(const std::string& what, double value, double target) {
+    std::printf("ROW\t%s\t%.3f\t>= %.2f\t%s\n", what.c_str(), value, target,
+                value >= target ? "met" : "MISSED");
+}
 
 struct TLineCounts {
     long Sent = 0;
@@ -107,29 +114,30 @@ bool ReadLine(TKelvoStream& s, std::uint16_t address) {
 }
 
 // Returns the efficiency, 0 when the line could not be opened.
-double Run(const char* name, const TComLineOpener& opener) {
+double Run(const char* name, const TComLineOpener& opener, int baud) {
     TLineCounts counts;
-    TKelvoStream s(1, Baud, [&](int port) -> std::unique_ptr<TComLine> {
+    TKelvoStream s(1, baud, [&](int port) -> std::unique_ptr<TComLine> {
         auto line = opener(port);
         return line ? std::make_unique<TCountingLine>(std::move(line), counts) : nullptr;
     });
-    if (!s.Open(1, Baud)) {
+    const int reads = SingleReads * baud / 115200;
+    if (!s.Open(1, baud)) {
         std::printf("%-28s cannot open the line\n", name);
         return 0;
     }
     const auto begin = std::chrono::steady_clock::now();
     long downloaded = 0;
     int failures = Download(s, downloaded) ? 0 : 1;
-    for (int i = 0; i < SingleReads; ++i)
+    for (int i = 0; i < reads; ++i)
         failures += ReadLine(s, static_cast<std::uint16_t>(0x100 + (i * 37) % DialogLines)) ? 0 : 1;
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
 
     const long replyBytes = counts.Received - counts.Sent; // less the echo
-    const double lineSeconds = (10.0 * (counts.Sent + replyBytes) + 11.0 * counts.Writes) / Baud;
-    std::printf("%-28s %6d good exchanges, %4d failed, %5.0f/s, download %ld bytes, "
+    const double lineSeconds = (10.0 * (counts.Sent + replyBytes) + 11.0 * counts.Writes) / baud;
+    std::printf("%-28s %6d baud %6d good exchanges, %4d failed, %5.0f/s, download %ld bytes, "
                 "%d failed commands, efficiency %.3f\n",
-                name, s.GoodExchanges(), s.FailedExchanges(), s.GoodExchanges() / seconds,
+                name, baud, s.GoodExchanges(), s.FailedExchanges(), s.GoodExchanges() / seconds,
                 downloaded, failures, lineSeconds / seconds);
     return lineSeconds / seconds;
 }
@@ -139,7 +147,7 @@ double Run(const char* name, const TComLineOpener& opener) {
 constexpr int Runs = 3;
 
 #ifdef KELVO_SIM_PATH
-void RunSim() {
+void RunSim(int baud) {
     char dir[] = "/tmp/kelvo-bench-XXXXXX";
     if (!mkdtemp(dir))
         return;
@@ -162,7 +170,7 @@ void RunSim() {
         close(out[0]);
         close(out[1]);
         execl(KELVO_SIM_PATH, KELVO_SIM_PATH, "--link", link.c_str(), "--dialog", dialog.c_str(),
-              "--baud", "115200", "--pace", static_cast<char*>(nullptr));
+              "--baud", std::to_string(baud).c_str(), "--pace", static_cast<char*>(nullptr));
         _exit(127);
     }
     close(out[1]);
@@ -171,8 +179,9 @@ void RunSim() {
     if (output && std::fgets(line, sizeof line, output)) {
         double best = 0;
         for (int i = 0; i < Runs; ++i)
-            best = std::max(best, Run("kelvo-sim --pace (pty)", DevicePathOpener(link)));
+            best = std::max(best, Run("kelvo-sim --pace (pty)", DevicePathOpener(link), baud));
         std::printf("kelvo-sim --pace (pty): best efficiency %.3f (target 0.85)\n", best);
+        TableRow("line efficiency over a pty, " + std::to_string(baud) + " baud", best, 0.85);
     } else
         std::printf("kelvo-sim did not start\n");
     kill(pid, SIGTERM);
@@ -192,14 +201,19 @@ int main() {
     // byte time at 115200 baud.
     if (!std::getenv("BENCH_DEFAULT_SLACK"))
         prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
-    double best = 0;
-    for (int i = 0; i < Runs; ++i)
-        best = std::max(
-            best, Run("in process, paced",
-                      VirtualLineOpener(std::make_shared<TVirtualDevice>(BenchDialog()), true)));
-    std::printf("in process, paced: best efficiency %.3f (target 0.95)\n", best);
+    for (const int baud : Bauds) {
+        double best = 0;
+        for (int i = 0; i < Runs; ++i)
+            best = std::max(best, Run("in process, paced",
+                                      VirtualLineOpener(
+                                          std::make_shared<TVirtualDevice>(BenchDialog()), true),
+                                      baud));
+        std::printf("in process, paced: best efficiency %.3f (target 0.95)\n", best);
+        TableRow("line efficiency in process, " + std::to_string(baud) + " baud", best, 0.95);
+    }
 #ifdef KELVO_SIM_PATH
-    RunSim();
+    for (const int baud : Bauds)
+        RunSim(baud);
 #endif
     return 0;
 }

@@ -1,6 +1,6 @@
 // Speed of the Kelvo document with a large dialog: loading and post-processing
 // a data file of 100,000 lines, saving it, rebuilding the rows and sorting them.
-#include "model/dlglinevalue_choice.h"
+#include "common/large_dialog.h"
 #include "model/kelvofile.h"
 #include "shell/fileaccess.h"
 
@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 using namespace kelvo;
+using namespace kelvo::bench;
 
 namespace {
 
@@ -30,53 +31,6 @@ void Report(const char* what, double seconds, std::int64_t bytes = 0) {
     std::printf("\n");
 }
 
-// A dialog of LineCount lines: plain values of every kind, every tenth line
-// with a separator, and repeated groups of 10 members written with all their
-// instances, as a saved document holds them.
-void BuildDialog(TFileTypeKelvo& doc) {
-    int written = 0;
-    std::uint16_t address = 1;
-    auto add = [&](std::uint16_t flags, std::uint16_t layout, const std::string& caption) {
-        TFileTypeKelvo::TEntry e(&doc);
-        e.Address = address;
-        e.Flags = flags;
-        e.Layout = layout;
-        e.SetCaptionText(caption);
-        e.CreateValue(e.Kind());
-        doc.Entries.push_back(e);
-        ++written;
-        return &doc.Entries.back();
-    };
-    while (written < LineCount) {
-        if (written % 1000 == 0 && LineCount - written > 1001) {
-            TFileTypeKelvo::TEntry* count = add(0x0000, 0x0400, "Channels");
-            count->Value->SetLong(100);
-            ++address;
-            for (int instance = 0; instance < 100; ++instance)
-                for (int m = 0; m < 10; ++m) {
-                    address = std::uint16_t(1000 + m);
-                    add(std::uint16_t(m == 0 ? 0x0080 : 0x0001), 0x0800,
-                        "Channel %d{1+i} value " + std::to_string(m))
-                        ->Value->SetLong(instance * 10 + m);
-                }
-            address = std::uint16_t(2000 + written % 20000);
-            continue;
-        }
-        const int kind = written % 4;
-        TFileTypeKelvo::TEntry* e =
-            add(std::uint16_t((kind << 8) | (written % 10 == 0 ? 0x0080 : 0) | (written % 3)), 0,
-                "Parameter number " + std::to_string(written));
-        if (kind == KindChoice)
-            static_cast<TDlglineValueChoice&>(*e->Value).SetChoices(
-                std::vector<std::string>{"Off", "On", "Auto"});
-        else if (kind == KindText)
-            e->Value->SetText("text " + std::to_string(written));
-        else
-            e->Value->SetText(std::to_string(written));
-        ++address;
-    }
-}
-
 } // namespace
 
 int main() {
@@ -86,7 +40,7 @@ int main() {
     std::int64_t bytes = 0;
     {
         TFileTypeKelvo source;
-        BuildDialog(source);
+        BuildDialog(source, LineCount);
         TFileAccess access("Save File");
         access.Writer.Init(nullptr, path);
         access.Writer.ReplaceAnswer = TFileCounts::ReplaceWithoutAsking;
@@ -96,23 +50,39 @@ int main() {
         Report("save 100,000 lines", Seconds(t), bytes);
     }
 
+    // The best of three loads: the machine may be busy with other work.
     TFileTypeKelvo doc;
-    TFileAccess access("Open File");
-    access.Reader.Init(nullptr, path);
-    auto t = Clock::now();
-    doc.Read(access);
-    Report("load + post-process 100,000 lines", Seconds(t), bytes);
+    TTimes load{1e9, 1e9};
+    for (int run = 0; run < 3; ++run) {
+        TFileTypeKelvo loaded;
+        TFileAccess access("Open File");
+        access.Reader.Init(nullptr, path);
+        const TTimes t = Measure([&] { loaded.Read(access); });
+        if (t.Wall < load.Wall)
+            load = t;
+        if (run == 2) {
+            TFileAccess again("Open File");
+            again.Reader.Init(nullptr, path);
+            doc.Read(again);
+        }
+    }
+    Report("load + post-process 100,000 lines", load.Wall, bytes);
+    TimedRow("load of a 100,000-line file", load, 0.5, "<= 500 ms");
     std::printf("%-34s %d entries, %d rows, %lld bytes\n", "  loaded", doc.Entries.Count(),
                 doc.List().GetRowCount(), static_cast<long long>(bytes));
 
-    t = Clock::now();
-    doc.RebuildDisplay();
-    Report("full row rebuild", Seconds(t));
+    TTimes both{1e9, 1e9};
+    for (int run = 0; run < 3; ++run) {
+        const TTimes rebuild = Measure([&] { doc.RebuildDisplay(); });
+        const TTimes sort = Measure([&] { doc.List().SortByColumn(run % 2 ? 0 : 1); });
+        Report("full row rebuild", rebuild.Wall);
+        Report("sort by a column", sort.Wall);
+        if (rebuild.Wall + sort.Wall < both.Wall)
+            both = {rebuild.Wall + sort.Wall, rebuild.Cpu + sort.Cpu};
+    }
+    TimedRow("list rebuild + sort of 100,000 rows", both, 0.05, "<= 50 ms");
 
-    t = Clock::now();
-    doc.List().SortByColumn(1);
-    Report("sort by another column", Seconds(t));
-    t = Clock::now();
+    auto t = Clock::now();
     doc.List().SortByColumn(1);
     Report("reverse (same column again)", Seconds(t));
 

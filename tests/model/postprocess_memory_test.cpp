@@ -23,7 +23,20 @@ void* operator new(std::size_t size) {
     throw std::bad_alloc();
 }
 
+// The standard library asks for some buffers without exceptions (stable_sort's
+// temporary buffer) and gives them back through the plain delete above: they
+// must come from the same heap.
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    if (FailFrom != 0 && size >= FailFrom)
+        return nullptr;
+    return std::malloc(size ? size : 1);
+}
+
 void operator delete(void* p) noexcept {
+    std::free(p);
+}
+
+void operator delete(void* p, const std::nothrow_t&) noexcept {
     std::free(p);
 }
 

@@ -82,7 +82,8 @@ TEST(SimLineRecord, ModelLinesKeepEveryPart) {
     }
     // Another value in place of the line's own, as the dialog download sends
     // a line with its working value.
-    const TSimLine& serial = BuiltinDemoDialog().Lines[3];
+    // A copy: the dialog returned is a temporary (ASan: use after free).
+    const TSimLine serial = BuiltinDemoDialog().Lines[3];
     ASSERT_EQ(serial.Kind(), SkLong);
     EXPECT_EQ(DlglineOf(serial, RawLong(-7)).Value->GetLong(), -7);
 }

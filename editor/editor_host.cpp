@@ -83,8 +83,7 @@ void TEditorHost::RowChanged(int row) {
 void TEditorHost::ListChanged() {
     FForm.KelvoListView->viewport()->update();
     FForm.UpdateStatus();
-    if (FForm.Kelvo() && FForm.Kelvo()->List().GetRowCount() != FForm.lastVisibleCount)
-        FForm.UpdateAboutDialog();
+    FForm.UpdateAboutDialogIfChanged();
 }
 
 void TEditorHost::DocumentChanged() {

@@ -95,9 +95,8 @@ void TKlvForm::BuildPages() {
     const int title = style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
     resize(469 + 2 * frame, 306 + title + frame);
     connect(TabbedPages, &QTabWidget::currentChanged, this, [this](int index) {
-        if (TabbedPages->widget(index) == TabAbout &&
-            (Kelvo() ? Kelvo()->List().GetRowCount() : -1) != lastVisibleCount)
-            UpdateAboutDialog();
+        if (TabbedPages->widget(index) == TabAbout)
+            UpdateAboutDialogIfChanged();
     });
 }
 
@@ -280,6 +279,11 @@ void TKlvForm::UpdateAboutDialog() {
     lastVisibleCount = visible;
 }
 
+void TKlvForm::UpdateAboutDialogIfChanged() {
+    if (Kelvo() && Kelvo()->List().GetRowCount() != lastVisibleCount)
+        UpdateAboutDialog();
+}
+
 bool TKlvForm::LogVisible() const {
     return TabbedPages->isTabVisible(TabbedPages->indexOf(TabLog));
 }
@@ -326,8 +330,7 @@ void TKlvForm::KelvoListViewChange(int row) {
     }
     if (row >= 0) {
         SetStatusText(WithPortProblem(Kelvo()->GetStatusText(row)));
-        if (Kelvo()->List().GetRowCount() != lastVisibleCount)
-            UpdateAboutDialog();
+        UpdateAboutDialogIfChanged();
     }
 }
 

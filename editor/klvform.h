@@ -58,6 +58,8 @@ public:
     void ClearAbout();
     void UpdateAboutOnline();
     void UpdateAboutDialog();
+    // UpdateAboutDialog when the number of visible rows changed since.
+    void UpdateAboutDialogIfChanged();
     void ShowLog(bool visible);
     bool LogVisible() const;
     // Brings the Options controls and the document's language in line with

@@ -11,7 +11,7 @@ namespace kelvo {
 
 namespace {
 
-struct TButtonSpec {
+struct TButtonDef {
     const char* Caption;
     int Result;
     bool Default;
@@ -21,7 +21,7 @@ struct TButtonSpec {
 using R = TAutoDialog::TResult;
 
 // Up to three buttons per set, in the order they stand.
-constexpr TButtonSpec ButtonSets[7][3] = {
+constexpr TButtonDef ButtonSets[7][3] = {
     {{"OK", R::Ok, true, false}, {}, {}},
     {{"OK", R::Ok, true, false}, {"Abbrechen", R::Cancel, false, true}, {}},
     {{"Aufgeben", R::Abort, false, true},
@@ -70,17 +70,17 @@ void TAutoDialog::SetButtons(int flags) {
             Buttons[slot++] = b;
             return b;
         };
-        for (const TButtonSpec& spec : ButtonSets[set]) {
-            if (!spec.Caption)
+        for (const TButtonDef& button : ButtonSets[set]) {
+            if (!button.Caption)
                 break;
-            QPushButton* b = add(QString::fromUtf8(spec.Caption));
-            const int result = spec.Result;
+            QPushButton* b = add(QString::fromUtf8(button.Caption));
+            const int result = button.Result;
             connect(b, &QPushButton::clicked, this, [this, result] { done(result); });
-            if (spec.Default) {
+            if (button.Default) {
                 b->setDefault(true);
                 FDefault = b;
             }
-            if (spec.Cancel)
+            if (button.Cancel)
                 FCancel = b;
         }
         if (flags & FlagHelp) {

@@ -143,12 +143,12 @@ void TMainForm::CreateActions() {
     ActionHelpAbout =
         NewAction(this, "&About...", "Display program information, version number, and copyright");
 
-    struct TScrollSpec {
+    struct TScrollAction {
         const char* Caption;
         const char* Hint;
         const char* Keys;
     };
-    static const TScrollSpec scroll[12] = {
+    static const TScrollAction scroll[12] = {
         {"Scroll Up", "Scroll a line up", "Alt+Up"},
         {"Scroll Left", "Scroll a column left", "Alt+Left"},
         {"Scroll Down", "Scroll a line down", "Alt+Down"},

@@ -119,10 +119,8 @@ int Run(const std::vector<std::string>& args) {
         return UsageError("diff", Help, "--format must be text or json");
     const std::string& name = s.Parsed.Positional.front();
     TPtr<TFileTypeKelvo> file;
-    if (!LoadDocumentOrReport(name, file))
+    if (!LoadDocumentAndWarn("diff", name, file))
         return ExitTrouble;
-    if (const std::string warning = IncompleteFileWarning(name); !warning.empty())
-        std::cerr << "kelvoctl diff: " << name << ": " << warning << "\n";
 
     TOnlineSession session(s.Connection);
     session.SetDone([] { return std::string("nothing compared"); });

@@ -108,4 +108,13 @@ std::string IncompleteFileWarning(const std::string& name) {
            std::to_string(end) + read;
 }
 
+bool LoadDocumentAndWarn(const char* command, const std::string& name,
+                         TPtr<TFileTypeKelvo>& document) {
+    if (!LoadDocumentOrReport(name, document))
+        return false;
+    if (const std::string warning = IncompleteFileWarning(name); !warning.empty())
+        std::cerr << "kelvoctl " << command << ": " << name << ": " << warning << "\n";
+    return true;
+}
+
 } // namespace kelvo::ctl

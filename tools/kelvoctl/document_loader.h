@@ -24,5 +24,9 @@ bool LoadDocumentOrReport(const std::string& name, TPtr<TFileTypeKelvo>& documen
 // ends inside a record or holds bytes after its last record, the warning
 // for it ("file ends inside the record at byte N: M lines read"); else empty.
 std::string IncompleteFileWarning(const std::string& name);
+// LoadDocumentOrReport, then the incomplete-file warning on standard error as
+// "kelvoctl COMMAND: NAME: WARNING"; true when loaded.
+bool LoadDocumentAndWarn(const char* command, const std::string& name,
+                         TPtr<TFileTypeKelvo>& document);
 
 } // namespace kelvo::ctl

@@ -95,10 +95,8 @@ int Run(const std::vector<std::string>& args) {
             return result;
     } else {
         const std::string& name = parsed.Positional.front();
-        if (!LoadDocumentOrReport(name, document))
+        if (!LoadDocumentAndWarn("show", name, document))
             return ExitFailure;
-        if (const std::string warning = IncompleteFileWarning(name); !warning.empty())
-            std::cerr << "kelvoctl show: " << name << ": " << warning << "\n";
     }
 
     if (parsed.Has("--production"))

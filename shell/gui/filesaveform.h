@@ -48,6 +48,9 @@ public:
     // Menus that stand in the main window's menu bar in place of its Edit menu
     // while this window is active.
     virtual QList<QMenu*> MergedMenus() const { return {}; }
+    // Commands of this window that stand in the main window's File menu,
+    // after Save Copy As, while this window is active.
+    virtual QList<QAction*> FileMenuActions() const { return {}; }
 
     // Opens name and loads it; raises EStreamError when the file cannot be opened.
     void LoadFromFile(const std::string& name);

@@ -226,7 +226,7 @@ void TMainForm::CreateMenus() {
     FFileMenu->addAction(ActionFileSave);
     FFileMenu->addAction(ActionFileSaveAs);
     FFileMenu->addAction(ActionFileCopyAs);
-    FFileMenu->addSeparator();
+    FFileCommandsEnd = FFileMenu->addSeparator();
     FFileMenu->addAction(ActionFileClose);
     FFileMenu->addAction(ActionFileCloseAll);
     FFileMenu->addSeparator();
@@ -403,6 +403,25 @@ void TMainForm::MergeMenus(TFilesaveForm* form) {
         bar->insertAction(FScrollMenu->menuAction(), menu->menuAction());
         FMergedMenuActions.push_back(menu->menuAction());
     }
+
+    for (const QPointer<QAction>& action : FMergedFileActions)
+        if (action)
+            FFileMenu->removeAction(action);
+    FMergedFileActions.clear();
+    if (form)
+        for (QAction* action : form->FileMenuActions())
+            FMergedFileActions.push_back(action);
+    QAction* before =
+        FProgramFileCommands.isEmpty() ? FFileCommandsEnd : FProgramFileCommands.front();
+    for (QAction* action : FMergedFileActions)
+        FFileMenu->insertAction(before, action);
+}
+
+void TMainForm::AddFileCommand(QAction* action) {
+    // The program's commands stand after the window's, before Close.
+    FFileMenu->insertAction(FFileCommandsEnd, action);
+    FProgramFileCommands.push_back(action);
+    addAction(action);
 }
 
 void TMainForm::ActionFileNewExecute() {

@@ -42,6 +42,9 @@ public:
     void StartUp();
     // Runs the enable tests of every action now.
     void UpdateActions();
+    // A command of the program that stays in the File menu whatever window is
+    // active (after the active window's own File commands).
+    void AddFileCommand(QAction* action);
 
     QMdiArea* Area() const { return FArea; }
     QToolBar* ToolBar() const { return FToolBar; }
@@ -131,6 +134,11 @@ private:
     QMenu* FHelpMenu = nullptr;
     QAction* FWindowListSeparator = nullptr;
     QList<QAction*> FMergedMenuActions;
+    // The active window's File commands: they go when the window goes.
+    QList<QPointer<QAction>> FMergedFileActions;
+    QList<QAction*> FProgramFileCommands;
+    // Where the active window's File commands and the program's own go.
+    QAction* FFileCommandsEnd = nullptr;
     std::unique_ptr<TStatusbarWndproc> FStatusHook;
     std::unique_ptr<TFileDrop> FFileDrop;
     bool FStarted = false;

@@ -43,7 +43,9 @@ public:
         }
     }
     QList<QMenu*> MergedMenus() const override { return {Merged}; }
+    QList<QAction*> FileMenuActions() const override { return {Export}; }
     QMenu* Merged = new QMenu("&Text", this);
+    QAction* Export = new QAction("&Export...", this);
 };
 
 class TTextKind : public TRegisterCustomForm<TTextWindow> {
@@ -124,16 +126,28 @@ TEST_F(MainWindow, RecentFilesFollowWhatWasOpenedAndForgetWhatIsGone) {
     EXPECT_FALSE(Form.ActionClearRecentFiles->isEnabled());
 }
 
-TEST_F(MainWindow, TheActiveChildsMenusTakeThePlaceOfTheEditMenu) {
+TEST_F(MainWindow, TheActiveChildsMenusTakeThePlaceOfTheEditMenuAndJoinTheFileMenu) {
+    QAction* restore = new QAction("Restore &Snapshot...", &Form);
+    Form.AddFileCommand(restore);
     EXPECT_TRUE(Form.EditMenu()->menuAction()->isVisible());
     TTextWindow* window = Open("a.txt", "x");
+    TTextWindow* other = Open("b.txt", "y");
     Form.Area()->setActiveSubWindow(window);
     EXPECT_FALSE(Form.EditMenu()->menuAction()->isVisible());
     const QList<QAction*> bar = Form.menuBar()->actions();
     EXPECT_NE(bar.indexOf(window->Merged->menuAction()), -1);
+    QList<QAction*> file = Form.FileMenu()->actions();
+    EXPECT_EQ(file.indexOf(window->Export), file.indexOf(Form.ActionFileCopyAs) + 1);
+    EXPECT_EQ(file.indexOf(restore), file.indexOf(window->Export) + 1);
+    EXPECT_EQ(file.indexOf(other->Export), -1) << "only the active window's commands";
+
     window->close();
+    other->close();
     test::DrainEvents();
     EXPECT_TRUE(Form.EditMenu()->menuAction()->isVisible());
+    file = Form.FileMenu()->actions();
+    EXPECT_EQ(file.indexOf(restore), file.indexOf(Form.ActionFileCopyAs) + 1)
+        << "the program's command stays when no window is open";
 }
 
 TEST_F(MainWindow, RestoreAllRestoresMinimisedAndMaximisedChildren) {

@@ -84,6 +84,9 @@ void TKlvForm::BuildOptionsTab() {
     layout->addWidget(GrpBoxSpecial);
     layout->addWidget(GpbxLanguage);
     layout->addStretch(1);
+    // The keyboard reaches the button where it stands, after Auto Connect.
+    QWidget::setTabOrder(CkbxAutoConnect, ports);
+    QWidget::setTabOrder(ports, CkbxSpecialOpt);
     connect(ports, &QPushButton::clicked, this, [this] {
         TPortsDialog dialog(this, IniFileName());
         RunPortsDialog(dialog);

@@ -6,6 +6,7 @@
 #include "shell/settings/ini_file.h"
 #include "shell/settings/ports_lookup.h"
 
+#include <QCheckBox>
 #include <QPushButton>
 
 #include <filesystem>
@@ -43,6 +44,8 @@ TEST_F(OptionsPorts, TheButtonOpensTheTableOfTheProgramsIniFileAndOkTakesEffectA
     QPushButton* button = Button();
     ASSERT_TRUE(button);
     EXPECT_EQ(button->text(), "&Ports...");
+    EXPECT_EQ(Form->CkbxAutoConnect->nextInFocusChain(), button) << "Tab goes where it stands";
+    EXPECT_EQ(button->nextInFocusChain(), static_cast<QWidget*>(Form->CkbxSpecialOpt));
     const std::string missing = Dir + "/no-such-tty";
     int shown = 0;
     SetPortsDialogRunner([&](TPortsDialog& dialog) {

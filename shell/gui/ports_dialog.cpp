@@ -139,7 +139,9 @@ TPortsDialog::TPortsDialog(QWidget* parent, std::string iniFile, TPortsRoot root
     int tableHeight = Table->horizontalHeader()->sizeHint().height() + 2 * Table->frameWidth();
     for (int row = 0; row < Table->rowCount(); ++row)
         tableHeight += Table->rowHeight(row);
-    resize(560, sizeHint().height() - Table->sizeHint().height() + tableHeight);
+    constexpr int Width = 560;
+    const int others = layout->heightForWidth(Width) - Table->sizeHint().height();
+    resize(Width, others + tableHeight);
     DeviceBox(FirstPort)->setFocus();
 }
 

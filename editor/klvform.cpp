@@ -1,6 +1,7 @@
 #include "editor/klvform.h"
 
 #include "editor/editor_host.h"
+#include "editor/export_action.h"
 #include "foundation/codepage.h"
 #include "foundation/gui/memotab.h"
 #include "foundation/gui/vlistview.h"
@@ -57,6 +58,7 @@ TKlvForm::TKlvForm(QWidget* owner) : TFiletypeForm<TFileTypeKelvo>(owner) {
         addAction(action);
     BuildPages();
     BuildMenus();
+    FExport = new TExportAction(this, [this] { return Kelvo(); });
     FTabHook = std::make_unique<TControlWndproc<QTabBar>>(
         TabbedPages->tabBar(),
         [this](QObject*, QEvent* event) { return ForwardTabStripKey(event); });
@@ -66,6 +68,10 @@ TKlvForm::TKlvForm(QWidget* owner) : TFiletypeForm<TFileTypeKelvo>(owner) {
         connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this,
                 &TKlvForm::UpdateActions);
     UpdateActions();
+}
+
+QList<QAction*> TKlvForm::FileMenuActions() const {
+    return {FExport->Action()};
 }
 
 TKlvForm::~TKlvForm() {

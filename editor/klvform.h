@@ -28,6 +28,7 @@ class QTreeView;
 
 namespace kelvo {
 
+class TExportAction;
 class TKelvoOnline;
 class TMemoTab;
 class TVlistView;
@@ -47,6 +48,7 @@ public:
     void LoadFromStream(TStream* stream, std::int64_t count) override;
     std::string GetFilter() const override { return "|Kelvo Data (*.dat;*.kelvo)|*.dat;*.kelvo"; }
     QList<QMenu*> MergedMenus() const override { return {FEditMenu, FViewMenu}; }
+    QList<QAction*> FileMenuActions() const override;
 
     TFileTypeKelvo* Kelvo() const { return TypedDocument(); }
     // The online operation of the current document, or null without one.
@@ -54,6 +56,8 @@ public:
     const TEditorActions& Actions() const { return FActions; }
     QMenu* EditMenu() const { return FEditMenu; }
     QMenu* ViewMenu() const { return FViewMenu; }
+    // File > Export... of this window.
+    TExportAction* Export() const { return FExport; }
 
     void ClearAbout();
     void UpdateAboutOnline();
@@ -139,6 +143,8 @@ private:
     QMenu* FEditMenu = nullptr;
     QMenu* FViewMenu = nullptr;
     TVlistView* FListView = nullptr; // owned by the document's display
+    // A child of the window.
+    TExportAction* FExport = nullptr;
     std::unique_ptr<TEditorHost> FHost;
     std::unique_ptr<TKelvoOnline> FOnline;
     std::unique_ptr<TMemoTab> FMemoTab;

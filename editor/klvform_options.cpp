@@ -4,13 +4,17 @@
 #include "foundation/codepage.h"
 #include "foundation/prompt.h"
 #include "online/kelvo_online.h"
+#include "shell/gui/ports_dialog.h"
 #include "shell/gui/registerform.h"
+#include "shell/settings/ini_file.h"
 #include "translations/mlparas.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QSignalBlocker>
@@ -66,11 +70,27 @@ void TKlvForm::BuildOptionsTab() {
     auto* language = new QVBoxLayout(GpbxLanguage);
     language->addWidget(CmbxLanguage);
     language->addWidget(LabelLanguage);
-    layout->addWidget(CkbxAutoConnect);
+    // Which serial device each COM port opens (one table for all windows),
+    // beside the other setting of how the window connects.
+    auto* ports = new QPushButton("&Ports...");
+    ports->setObjectName("BtnPorts");
+    ports->setToolTip("Choose the serial device of each COM port");
+    auto* connectRow = new QHBoxLayout;
+    connectRow->addWidget(CkbxAutoConnect);
+    connectRow->addStretch(1);
+    connectRow->addWidget(ports);
+    layout->addLayout(connectRow);
     layout->addWidget(CkbxSpecialOpt);
     layout->addWidget(GrpBoxSpecial);
     layout->addWidget(GpbxLanguage);
     layout->addStretch(1);
+    // The keyboard reaches the button where it stands, after Auto Connect.
+    QWidget::setTabOrder(CkbxAutoConnect, ports);
+    QWidget::setTabOrder(ports, CkbxSpecialOpt);
+    connect(ports, &QPushButton::clicked, this, [this] {
+        TPortsDialog dialog(this, IniFileName());
+        RunPortsDialog(dialog);
+    });
     connect(CkbxAutoConnect, &QCheckBox::clicked, this, [this] { CkbxAutoConnectClick(); });
     connect(CkbxSpecialOpt, &QCheckBox::clicked, this, [this] { CkbxSpecialOptClick(); });
     connect(CkbxProdmod, &QCheckBox::toggled, this, [this] { CkbxProdmodClick(); });

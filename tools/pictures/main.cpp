@@ -10,6 +10,7 @@
 #include "shell/gui/helpwindow.h"
 #include "shell/gui/mainform.h"
 #include "shell/gui/mainwindow.h"
+#include "shell/gui/ports_dialog.h"
 #include "shell/gui/registerform.h"
 #include "shell/gui/toolbar_icons.h"
 #include "tools/vdevice/demo_dialog.h"
@@ -23,9 +24,11 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTreeView>
 
 #include <cstdio>
+#include <fstream>
 #include <memory>
 
 namespace {
@@ -104,6 +107,26 @@ bool MainWindowPictures(const QDir& dir) {
     return ok;
 }
 
+// The Ports dialog with three ports mapped, over a device tree of its own (the
+// machine's devices differ from one run to the next).
+bool PortsDialogPicture(const QDir& dir) {
+    QTemporaryDir scratch;
+    if (!scratch.isValid())
+        return false;
+    const std::string root = scratch.path().toStdString();
+    QDir().mkpath(scratch.filePath("dev/serial/by-id"));
+    QDir().mkpath(scratch.filePath("sys"));
+    const std::string ini = root + "/kelvow32.ini";
+    std::ofstream(ini) << "[Ports]\n"
+                          "COM1=/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0\n"
+                          "COM2=/dev/ttyUSB1\n"
+                          "COM4=/dev/ttyACM0\n";
+    TPortsDialog dialog(nullptr, ini, {root + "/dev", root + "/sys"});
+    dialog.show();
+    QApplication::processEvents();
+    return Save(&dialog, dir, "ports-dialog");
+}
+
 TFileTypeKelvo::TEntry* Find(TFileTypeKelvo& document, std::uint16_t address) {
     for (auto& entry : document.Entries)
         if (entry.Address == address && entry.Value)
@@ -171,6 +194,7 @@ int main(int argc, char** argv) {
     }
     form.reset();
     ok = MainWindowPictures(dir) && ok;
+    ok = PortsDialogPicture(dir) && ok;
     TKlvForm::SetLineOpener({});
     return ok ? 0 : 1;
 }

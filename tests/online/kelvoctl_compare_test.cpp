@@ -179,6 +179,17 @@ TEST_F(KelvoctlSnapshots, ExportFromTheDeviceListsBothAlarmInstances) {
     EXPECT_EQ(json.front(), '[');
     EXPECT_TRUE(Contains(json, "\"address\":\"0x0062\",\"instance\":1")) << json;
     EXPECT_EQ(Local("export", "'" KELVO_DEMO_DIALOG_FILE "' --format xml").Exit, 64);
+
+    // A report that cannot be written is named, and what stands there stays.
+    std::filesystem::create_directory(Sim.Path("out.csv"));
+    run = Local("export", "'" KELVO_DEMO_DIALOG_FILE "' -o '" + Sim.Path("out.csv") + "'");
+    EXPECT_EQ(run.Exit, 1) << run.Err;
+    EXPECT_TRUE(Contains(run.Err, Sim.Path("out.csv"))) << run.Err;
+    EXPECT_TRUE(std::filesystem::is_empty(Sim.Path("out.csv")));
+    run = Local("export", "'" KELVO_DEMO_DIALOG_FILE "' -o '" + Sim.Path("gone/out.csv") + "'");
+    EXPECT_EQ(run.Exit, 1) << run.Err;
+    EXPECT_TRUE(Contains(run.Err, "cannot write")) << run.Err;
+    EXPECT_FALSE(std::filesystem::exists(Sim.Path("gone")));
 }
 
 } // namespace

@@ -1,13 +1,13 @@
 // kelvoctl export: a data file's or a device's lines as CSV or JSON.
 #include "foundation/codepage.h"
 #include "report/export_lines.h"
+#include "report/whole_file.h"
 #include "tools/kelvoctl/commands.h"
 #include "tools/kelvoctl/document_loader.h"
 #include "tools/kelvoctl/online_session.h"
 #include "tools/kelvoctl/output_check.h"
 #include "translations/mlparas.h"
 
-#include <fstream>
 #include <iostream>
 
 namespace kelvo::ctl {
@@ -89,11 +89,10 @@ int Run(const std::vector<std::string>& args) {
         std::cout.flush();
         return std::cout ? ExitOk : ExitFailure;
     }
-    std::ofstream out(target, std::ios::binary | std::ios::trunc);
-    out << text;
-    out.close();
-    if (!out) {
-        std::cerr << "kelvoctl export: could not write " << target << "\n";
+    // A failed write (a full disk) leaves no half report and keeps an old one.
+    const std::string why = WriteWholeFile(target, text);
+    if (!why.empty()) {
+        std::cerr << "kelvoctl export: could not write " << target << ": " << why << "\n";
         return ExitFailure;
     }
     return ExitOk;

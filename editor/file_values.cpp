@@ -3,28 +3,27 @@
 namespace kelvo {
 
 void TFileValues::Take(const TFileTypeKelvo::TEntries& entries) {
-    FLines.clear();
+    FValues.clear();
     for (const TFileTypeKelvo::TEntry& entry : entries) {
         if (!entry.Value)
             continue;
-        // The line is copied without its document: only its value is asked.
-        TDlgline line(static_cast<const TDlgline&>(entry));
-        line.ProductionMode = nullptr;
-        FLines.insert_or_assign(KeyOf(entry), std::move(line));
+        // Only the value is kept: the line's copy does the deep copy of it.
+        TDlgline copy(static_cast<const TDlgline&>(entry));
+        FValues.insert_or_assign(KeyOf(entry), std::move(copy.Value));
     }
     FHasFile = true;
 }
 
 void TFileValues::Forget() {
-    FLines.clear();
+    FValues.clear();
     FHasFile = false;
 }
 
 bool TFileValues::Differs(const TFileTypeKelvo::TEntry& entry) const {
     if (!entry.Value || entry.IsLive() || entry.Kind() == KindLabel)
         return false;
-    const auto found = FLines.find(KeyOf(entry));
-    return found == FLines.end() || !found->second.SameValue(entry);
+    const auto found = FValues.find(KeyOf(entry));
+    return found == FValues.end() || !entry.Value->IsEqual(*found->second);
 }
 
 } // namespace kelvo

@@ -33,7 +33,7 @@ private:
         return {line.Address, line.IndexI, line.IndexJ, line.IndexK};
     }
 
-    std::map<TKey, TDlgline> FLines;
+    std::map<TKey, TPtr<TDlglineValue>> FValues;
     bool FHasFile = false;
 };
 

@@ -141,6 +141,13 @@ TEST_F(Filter, CtrlFFocusesTheFieldFromTheListAndFromAnotherTab) {
     QTest::keyClick(Form->KelvoListView, Qt::Key_F, Qt::ControlModifier);
     EXPECT_TRUE(Form->EditFind->hasFocus());
     EXPECT_EQ(Form->EditFind->selectedText(), "range") << "typing replaces the old text";
+    // Tab goes on to the box, then into the list.
+    QTest::keyClick(Form->EditFind, Qt::Key_Tab);
+    EXPECT_TRUE(Form->CkbxChangedOnly->hasFocus());
+    QTest::keyClick(Form->CkbxChangedOnly, Qt::Key_Tab);
+    EXPECT_TRUE(Form->KelvoListView->hasFocus());
+    QTest::keyClick(Form->KelvoListView, Qt::Key_F, Qt::ControlModifier);
+    ASSERT_TRUE(Form->EditFind->hasFocus());
 
     Form->TabbedPages->setCurrentWidget(Form->TabAbout);
     Form->MemoAbout->setFocus();

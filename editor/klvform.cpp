@@ -59,6 +59,7 @@ TKlvForm::TKlvForm(QWidget* owner) : TFiletypeForm<TFileTypeKelvo>(owner) {
     BuildPages();
     BuildMenus();
     FExport = new TExportAction(this, [this] { return Kelvo(); });
+    BuildFilterActions();
     FTabHook = std::make_unique<TControlWndproc<QTabBar>>(
         TabbedPages->tabBar(),
         [this](QObject*, QEvent* event) { return ForwardTabStripKey(event); });
@@ -79,6 +80,8 @@ TKlvForm::~TKlvForm() {
     // controls; both go before them.
     FOnline.reset();
     FTabHook.reset();
+    FFindKeyHook.reset();
+    FListResizeHook.reset();
     FMemoTab.reset();
     FDocument.Reset();
 }
@@ -121,7 +124,7 @@ void TKlvForm::BuildDisplayTab() {
     font.setBold(true);
     KelvoListView->setFont(font);
     connect(KelvoListView, &QTreeView::doubleClicked, this, [this] { EditValue(); });
-    TabDisplay = FilledPage(KelvoListView);
+    TabDisplay = BuildFilteredPage(KelvoListView);
     TabbedPages->addTab(TabDisplay, "&Display");
 }
 
@@ -177,6 +180,7 @@ void TKlvForm::AttachDocument(TFileTypeKelvo* document) {
     view->SetColumns({{"Key", 200, Qt::AlignLeft}, {"Value", 160, Qt::AlignRight}});
     view->SetTextDecoder(DeviceText);
     view->SetChangeHandler([this](int row) { KelvoListViewChange(row); });
+    view->SetRowFilter([this](TSortedVlvEntries& rows) { FFilter.Apply(rows); });
     view->Bind(KelvoListView);
     FListView = view;
     document->AttachListView(TPtr<TSortVListView>(view));
@@ -207,6 +211,9 @@ void TKlvForm::LoadFromStream(TStream* stream, std::int64_t count) {
             access.Reader.Size = count;
             if (access.Reader.Open())
                 document->Read(access);
+            FFileValues.Take(document->Entries);
+        } else {
+            FFileValues.Forget();
         }
         SetDocumentModified(false);
         DocumentChanged();
@@ -314,7 +321,7 @@ void TKlvForm::UpdateStatus() {
     }
     const int rows = Kelvo()->List().GetRowCount();
     if (rows <= 0) {
-        SetStatusText(WithPortProblem("No visible items"));
+        SetStatusText(WithPortProblem(EmptyListText()));
         return;
     }
     const QModelIndex current = KelvoListView->currentIndex();
@@ -330,8 +337,9 @@ std::string TKlvForm::WithPortProblem(const std::string& status) const {
 void TKlvForm::KelvoListViewChange(int row) {
     if (!Kelvo())
         return;
+    UpdateNoMatch();
     if (row < 0 && Kelvo()->List().GetRowCount() <= 0) {
-        SetStatusText(WithPortProblem("No visible items"));
+        SetStatusText(WithPortProblem(EmptyListText()));
         return;
     }
     if (row >= 0) {

@@ -6,6 +6,8 @@
 // operation and then refreshes what the window shows.
 #include "devicelink/comline.h"
 #include "editor/editor_actions.h"
+#include "editor/file_values.h"
+#include "editor/line_filter.h"
 #include "model/kelvofile.h"
 #include "shell/gui/controlhook.h"
 #include "shell/gui/filesaveform.h"
@@ -19,6 +21,7 @@ class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
+class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
 class QRadioButton;
@@ -46,6 +49,9 @@ public:
     std::uint32_t GetAcceptedCategories() const override { return 0x80000000u; }
     void DocumentChanged() override;
     void LoadFromStream(TStream* stream, std::int64_t count) override;
+    // A save that wrote the document's own file makes it the file the
+    // "Changed only" filter compares with.
+    void SaveToStream(TStream* stream, TFileType* type, int kind) override;
     std::string GetFilter() const override { return "|Kelvo Data (*.dat;*.kelvo)|*.dat;*.kelvo"; }
     QList<QMenu*> MergedMenus() const override { return {FEditMenu, FViewMenu}; }
     QList<QAction*> FileMenuActions() const override;
@@ -81,6 +87,12 @@ public:
     void RequestDeviceCommand(int tag);
     void EditValue();
     void UpdateLog();
+    // Shows the rows the filter field and "Changed only" let through.
+    void ApplyFilter();
+    // Brings the filter field into view with its text selected (Ctrl+F).
+    void FindInList();
+    const TLineFilter& Filter() const { return FFilter; }
+    const TFileValues& FileValues() const { return FFileValues; }
 
     // How the documents of new windows reach their device; by default the
     // serial ports. Tests and the picture tool put the virtual device here.
@@ -114,6 +126,12 @@ public:
     QGroupBox* GpbxLanguage = nullptr;
     QComboBox* CmbxLanguage = nullptr;
     QLabel* LabelLanguage = nullptr;
+    // The filter above the list: the text field, "Changed only" and the text
+    // over the list when no line passes.
+    QLineEdit* EditFind = nullptr;
+    QCheckBox* CkbxChangedOnly = nullptr;
+    QLabel* LabelNoMatch = nullptr;
+    QAction* ActionFindInList = nullptr;
 
     // The number of visible rows last written into the About tab; -1 while it
     // shows "Empty".
@@ -125,6 +143,13 @@ private:
     void BuildAboutTab();
     void BuildOptionsTab();
     void BuildLogTab();
+    // The Display tab's page: the filter bar above the list.
+    QWidget* BuildFilteredPage(QWidget* list);
+    void BuildFilterActions();
+    bool FilterFieldKey(QEvent* event);
+    void UpdateNoMatch();
+    // "No visible items", or why the filter leaves no line.
+    std::string EmptyListText() const;
     void BuildMenus();
     void AttachDocument(TFileTypeKelvo* document);
     void ReplaceAboutLine(int fromEnd, const std::string& line);
@@ -149,6 +174,10 @@ private:
     std::unique_ptr<TKelvoOnline> FOnline;
     std::unique_ptr<TMemoTab> FMemoTab;
     std::unique_ptr<TControlWndproc<QTabBar>> FTabHook;
+    std::unique_ptr<TControlWndprocImp> FFindKeyHook;
+    std::unique_ptr<TControlWndprocImp> FListResizeHook;
+    TLineFilter FFilter;
+    TFileValues FFileValues;
     // Marks of the Options controls: brought in line with the shared settings.
     int FAutoConnectMark = 0;
     int FSpecialOptMark = 0;

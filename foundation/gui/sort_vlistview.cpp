@@ -193,6 +193,23 @@ void TSortVListView::RebuildRows() {
         if (e->IsVisible())
             FRows.push_back(e);
     }
+    if (FRowFilter)
+        FilterRows();
+}
+
+void TSortVListView::FilterRows() {
+    const TSortedVlvEntries all = FRows;
+    FRowFilter(FRows);
+    // Entries the filter dropped lose their selection, as hidden ones do: a
+    // line selected out of sight would come back selected with the others
+    // once the filter is gone.
+    std::size_t kept = 0;
+    for (TVlistViewEntry* e : all) {
+        if (kept < FRows.size() && FRows[kept] == e)
+            ++kept;
+        else
+            e->ClearRowState();
+    }
 }
 
 void TSortVListView::ReorderRows(std::int32_t newSortKey) {

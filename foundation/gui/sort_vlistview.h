@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace kelvo {
@@ -35,6 +36,13 @@ public:
     const TSortedVlvEntries& Rows() const { return FRows; }
     // The control showing the rows, or null (not owned).
     TVlistControl* BoundListControl() const { return FControl; }
+
+    // Narrows the rows after they were built from the visible entries (the
+    // user looks for some lines). It may only drop rows, never add or re-order
+    // them. It runs whenever the rows are rebuilt; set the rows stale and
+    // Invalidate to apply a changed filter.
+    using TRowFilter = std::function<void(TSortedVlvEntries& rows)>;
+    void SetRowFilter(TRowFilter filter) { FRowFilter = std::move(filter); }
 
     // Attaches a data source (not owned) and rebuilds the rows.
     void SetData(TVlistViewData* data);
@@ -82,6 +90,7 @@ private:
     std::vector<int> RestoreSelection();
     // Rebuilds the rows; entries that are not shown lose their selection.
     void RebuildRows();
+    void FilterRows();
     // Re-orders the rows for the new key: reversal when only the direction
     // changes, a stable sort otherwise.
     void ReorderRows(std::int32_t newSortKey);
@@ -92,6 +101,7 @@ private:
     TVlistViewData* FData = nullptr;
     std::int32_t FRowCount = AllEntries;
     TSortedVlvEntries FRows;
+    TRowFilter FRowFilter;
     // Set while Refresh changes the control: what the control reports then is
     // the list's own doing, partly on rows that no longer exist.
     bool FRefreshing = false;

@@ -116,7 +116,10 @@ TEST_F(Editor, ActionsCarryTheirCaptionsTagsAndShortcuts) {
     EXPECT_EQ(edit[4]->text(), "Go O&nline");
     EXPECT_EQ(edit[4]->menu()->actions().size(), 21);
     EXPECT_EQ(edit[12], a.ActionCopyLines0);
-    EXPECT_EQ(Form->ViewMenu()->actions().size(), 4);
+    const QList<QAction*> view = Form->ViewMenu()->actions();
+    ASSERT_EQ(view.size(), 6) << "the log commands, a separator, Find in List";
+    EXPECT_EQ(view[3], a.ActionFindNextError);
+    EXPECT_EQ(view[5], Form->ActionFindInList);
 }
 
 TEST_F(Editor, CopyRulesNeedADocumentAndForSelectedLinesTheFocusedList) {

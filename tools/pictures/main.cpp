@@ -21,6 +21,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QItemSelectionModel>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QTabWidget>
@@ -127,6 +128,25 @@ bool PortsDialogPicture(const QDir& dir) {
     return Save(&dialog, dir, "ports-dialog");
 }
 
+// The parameter list narrowed by the find field (a group's lines with their
+// headings), and the list when no line passes.
+bool FilteredListPictures(const QDir& dir) {
+    bool ok = true;
+    auto form = std::make_unique<TKlvForm>();
+    form->LoadFromStream(nullptr, 0);
+    form->show();
+    RunCycles(*form->Kelvo(), 12);
+    form->EditFind->setFocus();
+    form->EditFind->setText("delay");
+    QApplication::processEvents();
+    ok = Save(form.get(), dir, "editor-filter") && ok;
+
+    form->EditFind->setText("no such line");
+    QApplication::processEvents();
+    ok = Save(form.get(), dir, "editor-filter-none") && ok;
+    return ok;
+}
+
 TFileTypeKelvo::TEntry* Find(TFileTypeKelvo& document, std::uint16_t address) {
     for (auto& entry : document.Entries)
         if (entry.Address == address && entry.Value)
@@ -195,6 +215,7 @@ int main(int argc, char** argv) {
     form.reset();
     ok = MainWindowPictures(dir) && ok;
     ok = PortsDialogPicture(dir) && ok;
+    ok = FilteredListPictures(dir) && ok;
     TKlvForm::SetLineOpener({});
     return ok ? 0 : 1;
 }

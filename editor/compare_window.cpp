@@ -13,6 +13,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace kelvo {
 
 namespace {
@@ -35,7 +37,7 @@ QString LineText(const TCompareRow& row) {
 
 TCompareWindow::TCompareWindow(TKlvForm& editor, std::string fileName, TPtr<TFileTypeKelvo> file)
     : QDialog(&editor, Qt::Window), FEditor(&editor), FFileName(std::move(fileName)),
-      FFile(std::move(file)) {
+      FFile(std::move(file)), FComparedWith(editor.Kelvo()) {
     setAttribute(Qt::WA_DeleteOnClose);
     setModal(false);
     setObjectName("CompareWindow");
@@ -118,12 +120,15 @@ TCompareWindow::TCompareWindow(TKlvForm& editor, std::string fileName, TPtr<TFil
 TCompareWindow::~TCompareWindow() = default;
 
 TKlvForm* TCompareWindow::Editor() const {
-    return FEditor && FEditor->Kelvo() ? FEditor.data() : nullptr;
+    return FEditor && FComparedWith && FEditor->Kelvo() == FComparedWith ? FEditor.data() : nullptr;
 }
 
 void TCompareWindow::Compare() {
     if (TKlvForm* editor = Editor(); editor && editor->Kelvo()->IsOnline())
         FComparison = CompareWithDevice(*FFile, *editor->Kelvo());
+    FWritable.clear();
+    for (const TCompareRow& row : FComparison.Rows)
+        FWritable.push_back(row.Writable());
     FillTable();
     UpdateState();
 }
@@ -132,7 +137,8 @@ void TCompareWindow::FillTable() {
     FFilling = true;
     Table->clear();
     QList<QTreeWidgetItem*> items;
-    for (const TCompareRow& row : FComparison.Rows) {
+    for (std::size_t i = 0; i < FComparison.Rows.size(); ++i) {
+        const TCompareRow& row = FComparison.Rows[i];
         auto* item = new QTreeWidgetItem;
         item->setText(ColumnLine, LineText(row));
         item->setText(ColumnFile, DeviceText(row.FileValue).trimmed());
@@ -141,7 +147,7 @@ void TCompareWindow::FillTable() {
         item->setTextAlignment(ColumnFile, Qt::AlignRight | Qt::AlignVCenter);
         item->setTextAlignment(ColumnDevice, Qt::AlignRight | Qt::AlignVCenter);
         item->setToolTip(ColumnLine, QString("Address 0x%1").arg(row.Address, 4, 16, QChar('0')));
-        if (row.Writable()) {
+        if (FWritable[i]) {
             item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
             const bool unchecked = FUnchecked.count({row.Address, row.Instance}) > 0;
             item->setCheckState(ColumnCheck, unchecked ? Qt::Unchecked : Qt::Checked);
@@ -170,7 +176,9 @@ std::string TCompareWindow::HeadingText(bool deviceThere) const {
         text += "\n" + std::to_string(n) + (n == 1 ? " line differs." : " lines differ.");
     }
     if (!deviceThere)
-        text += "\nThe device went offline: nothing can be written.";
+        text += FEditor && FEditor->Kelvo() != FComparedWith
+                    ? "\nThe editor window holds another document now: nothing can be written."
+                    : "\nThe device went offline: nothing can be written.";
     return text;
 }
 
@@ -216,9 +224,7 @@ void TCompareWindow::UpdateState() {
     const QString heading = QString::fromStdString(HeadingText(online));
     if (Heading->text() != heading)
         Heading->setText(heading);
-    bool anyWritable = false;
-    for (const TCompareRow& row : FComparison.Rows)
-        anyWritable = anyWritable || row.Writable();
+    const bool anyWritable = std::find(FWritable.begin(), FWritable.end(), true) != FWritable.end();
     ButtonCheckAll->setEnabled(anyWritable);
     ButtonCheckNone->setEnabled(anyWritable);
     ButtonWrite->setEnabled(online && editor->CanTalkToDevice() && !CheckedRows().empty());

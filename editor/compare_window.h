@@ -60,13 +60,17 @@ private:
 
     void FillTable();
     std::string HeadingText(bool deviceThere) const;
-    // The editor window while it can still be talked to, else null.
+    // The editor window while it holds the document compared with, else null.
     TKlvForm* Editor() const;
     void NoteUnchecked();
 
     QPointer<TKlvForm> FEditor;
     std::string FFileName;
     TPtr<TFileTypeKelvo> FFile;
+    // The rows' lines refer to the document compared with (its production
+    // mode, its translation): one that replaced it ends the writing.
+    const TFileTypeKelvo* FComparedWith = nullptr;
+    std::vector<bool> FWritable;
     TComparison FComparison;
     // Rows the user unchecked stay unchecked when the table is refreshed.
     std::set<TKey> FUnchecked;

@@ -249,6 +249,21 @@ TEST_F(Compare, CompareNeedsTheDeviceAndTheTableFollowsIt) {
     EXPECT_TRUE(table.isNull());
 }
 
+TEST_F(Compare, AnotherDocumentInTheEditorEndsTheWriting) {
+    TCompareWindow* w = CompareWith(EveryReasonFile());
+    ASSERT_TRUE(w);
+    // The rows refer to the document compared with; a new one takes its place.
+    LoadDeviceDialog();
+    GoOnline();
+    ASSERT_TRUE(Doc().IsOnline());
+    w->UpdateState();
+    EXPECT_FALSE(w->ButtonWrite->isEnabled());
+    EXPECT_NE(w->Heading->text().indexOf("another document"), -1);
+    w->CheckAll(true);
+    w->WriteChecked();
+    EXPECT_EQ(DeviceLong(0x0025), 500);
+}
+
 TEST_F(Compare, TheTableIsClosedWithTheEditor) {
     QPointer<TCompareWindow> table(CompareWith(EveryReasonFile()));
     ASSERT_TRUE(table);

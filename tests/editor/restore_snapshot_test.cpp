@@ -79,6 +79,15 @@ TEST_F(RestoreSnapshot, TheListShowsTheNewestFirstWithPortProgramAndSize) {
     EXPECT_EQ(dialog.SelectedPath(), first.Path);
 }
 
+TEST_F(RestoreSnapshot, ADoubleClickChoosesTheSnapshot) {
+    ASSERT_TRUE(SaveSnapshot(Doc(), "COM1").Ok());
+    TRestoreSnapshotDialog dialog;
+    ASSERT_EQ(dialog.List->topLevelItemCount(), 1);
+    emit dialog.List->itemDoubleClicked(dialog.List->topLevelItem(0), 0);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_FALSE(dialog.SelectedPath().empty());
+}
+
 TEST_F(RestoreSnapshot, ASnapshotOpensAsAnUntitledDocumentAndGoesBackIntoTheDevice) {
     const TSnapshotResult saved = SaveSnapshot(Doc(), "COM1");
     ASSERT_TRUE(saved.Ok()) << saved.Error;

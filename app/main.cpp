@@ -2,6 +2,7 @@
 // and the help for the window toolkit, registers the editor window and runs
 // the main window until it closes.
 #include "editor/register_klvform.h"
+#include "editor/restore_snapshot_dialog.h"
 #include "foundation/gui/autodialog.h"
 #include "model/gui/value_dialogs.h"
 #include "shell/gui/helpwindow.h"
@@ -105,6 +106,7 @@ int main(int argc, char** argv) {
     int result = 0;
     {
         TMainForm mainForm;
+        InstallRestoreSnapshot(mainForm);
         CloseOnSignals(mainForm);
         mainForm.show();
         result = app.exec();

@@ -1,5 +1,6 @@
 #include "editor/klvform.h"
 
+#include "editor/compare_window.h"
 #include "editor/editor_host.h"
 #include "editor/export_action.h"
 #include "foundation/codepage.h"
@@ -8,6 +9,7 @@
 #include "online/kelvo_online.h"
 #include "shell/fileaccess.h"
 #include "shell/gui/cursor.h"
+#include "shell/gui/filedialog.h"
 #include "shell/gui/qtprompt.h"
 
 #include <QAbstractEventDispatcher>
@@ -76,6 +78,8 @@ QList<QAction*> TKlvForm::FileMenuActions() const {
 }
 
 TKlvForm::~TKlvForm() {
+    // The compare table goes with its editor; it must never outlive the document.
+    delete FCompareWindow.data();
     // The online operation and the key hook refer to the document and the
     // controls; both go before them.
     FOnline.reset();
@@ -189,6 +193,8 @@ void TKlvForm::AttachDocument(TFileTypeKelvo* document) {
                 KelvoListViewChange(current.isValid() ? current.row() : -1);
             });
     FOnline = std::make_unique<TKelvoOnline>(*document, FHost.get(), FHost.get(), FHost.get());
+    // Nothing goes into the device without a snapshot of what it held.
+    FOnline->SetBeforeOldDataWrite([this] { return SaveDeviceSnapshot("Go Online"); });
 }
 
 void TKlvForm::LoadFromStream(TStream* stream, std::int64_t count) {
@@ -329,9 +335,10 @@ void TKlvForm::UpdateStatus() {
 }
 
 std::string TKlvForm::WithPortProblem(const std::string& status) const {
+    const std::string shown = FSnapshotNote.empty() ? status : status + " - " + FSnapshotNote;
     if (FPortProblem.empty() || (Kelvo() && Kelvo()->IsOnline()))
-        return status;
-    return status + " - " + FPortProblem;
+        return shown;
+    return shown + " - " + FPortProblem;
 }
 
 void TKlvForm::KelvoListViewChange(int row) {
@@ -342,6 +349,8 @@ void TKlvForm::KelvoListViewChange(int row) {
         SetStatusText(WithPortProblem(EmptyListText()));
         return;
     }
+    if (row >= 0 && row != FSnapshotNoteRow)
+        FSnapshotNote.clear();
     if (row >= 0) {
         SetStatusText(WithPortProblem(Kelvo()->GetStatusText(row)));
         UpdateAboutDialogIfChanged();

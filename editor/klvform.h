@@ -5,18 +5,23 @@
 // the display it keeps current). Each action forwards to one document
 // operation and then refreshes what the window shows.
 #include "devicelink/comline.h"
+#include "editor/compare_window.h"
 #include "editor/editor_actions.h"
 #include "editor/file_values.h"
 #include "editor/line_filter.h"
 #include "model/kelvofile.h"
+#include "online/kelvo_compare.h"
 #include "shell/gui/controlhook.h"
 #include "shell/gui/filesaveform.h"
 
 #include <QPointer>
 
+#include <cstddef>
 #include <memory>
 #include <string>
+#include <vector>
 
+class QAction;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -32,6 +37,7 @@ class QTreeView;
 namespace kelvo {
 
 class TExportAction;
+class TFileDialog;
 class TKelvoOnline;
 class TMemoTab;
 class TVlistView;
@@ -93,6 +99,30 @@ public:
     void FindInList();
     const TLineFilter& Filter() const { return FFilter; }
     const TFileValues& FileValues() const { return FFileValues; }
+
+    // Edit > Compare with File...: picks a data file, reads every line of the
+    // device and shows the differences in a table window of this window.
+    void CompareWithFile();
+    // Online, and no device exchange running: the device can be talked to now.
+    bool CanTalkToDevice() const;
+    // Reads every line of the device (each shown instance of a repeated
+    // group included) under the close lock; 0 or a negative code.
+    int ReadWholeDevice();
+    // Writes chosen rows of a comparison into the device under the close
+    // lock, a snapshot of the device's values first.
+    std::vector<TRowWrite> WriteCompareRows(const TComparison& comparison,
+                                            const std::vector<std::size_t>& chosen);
+    // Reads every line and saves the device's values as a snapshot; the
+    // caller holds the close lock. On failure a box (caption) says why and
+    // nothing may be written.
+    bool SaveDeviceSnapshot(const std::string& caption);
+    // The snapshot saved last by this window, or empty.
+    const std::string& LastSnapshot() const { return FLastSnapshot; }
+    TCompareWindow* CompareWindow() const { return FCompareWindow; }
+
+    // The open dialog of Compare with File; tests replace it.
+    std::unique_ptr<TFileDialog> CompareDialog;
+    QAction* ActionCompareWithFile = nullptr;
 
     // How the documents of new windows reach their device; by default the
     // serial ports. Tests and the picture tool put the virtual device here.
@@ -156,6 +186,7 @@ private:
     bool ForwardTabStripKey(QEvent* event);
     void KelvoListViewChange(int row);
     void NotePortProblem();
+    void BuildCompareAction();
     std::string WithPortProblem(const std::string& status) const;
 
     void CkbxAutoConnectClick();
@@ -184,6 +215,11 @@ private:
     int FLanguageMark = 0;
     // Why the last go-online could not open its port; shown with the status.
     std::string FPortProblem;
+    // Where the last snapshot went; shown with the status until the next row change.
+    std::string FLastSnapshot;
+    std::string FSnapshotNote;
+    int FSnapshotNoteRow = -1;
+    QPointer<TCompareWindow> FCompareWindow;
 };
 
 } // namespace kelvo

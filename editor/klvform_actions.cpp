@@ -36,6 +36,8 @@ void TKlvForm::BuildMenus() {
     FEditMenu->addAction(a.ActionEditValue);
     FEditMenu->addAction(a.ActionProgramDevice);
     FEditMenu->addAction(a.ActionResetDevice);
+    BuildCompareAction();
+    FEditMenu->addAction(ActionCompareWithFile);
     FEditMenu->addSeparator();
     FEditMenu->addAction(a.ActionCopyLines0);
     FEditMenu->addAction(a.ActionCopyAllLines);
@@ -84,6 +86,7 @@ void TKlvForm::UpdateActions() {
     a.ActionFindNextError->setEnabled(LogVisible());
     a.ActionProgramDevice->setEnabled(linkOpen);
     a.ActionResetDevice->setEnabled(linkOpen);
+    ActionCompareWithFile->setEnabled(CanTalkToDevice());
     // Copying the selection needs the list to have the focus; otherwise the
     // keys belong to the control that has it.
     const bool selection = KelvoListView->hasFocus() && KelvoListView->selectionModel() &&

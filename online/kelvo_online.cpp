@@ -206,6 +206,11 @@ void TKelvoOnline::RunDialogue() {
     if (answer != IdYes)
         return;
     StopTimerAndRepaint();
+    if (FBeforeOldDataWrite && !FBeforeOldDataWrite()) {
+        FOutcome = TOutcome::Restored;
+        RestoreOldData(true, {});
+        return;
+    }
     bool failed = conversion >= 0 && ConvertOldData(FDocument, conversion) < 1;
     if (!failed)
         failed = WriteOldData(verdict) < 0;

@@ -13,7 +13,9 @@
 #include "online/online_host.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <utility>
 
 namespace kelvo {
 
@@ -84,6 +86,14 @@ public:
     // The status text of a row (negative: the selected row).
     std::string StatusText(int row = -1) const;
 
+    // Runs after the user agreed to write the old data into the device and
+    // before anything is written; when it answers false nothing is written
+    // and the dialogue ends as Cancel does (offline, the old data kept). The
+    // window saves the device's values here first.
+    void SetBeforeOldDataWrite(std::function<bool()> check) {
+        FBeforeOldDataWrite = std::move(check);
+    }
+
     // The periodic work; the document's Idle comes here while a tick is pending.
     void TimerWork();
     void StartTimer();
@@ -137,6 +147,7 @@ private:
     TOnlineView* FView;
 
     // The comparison walks the old data backwards, one downloaded line at a time.
+    std::function<bool()> FBeforeOldDataWrite;
     TFileTypeKelvo::TEntryIterator FComparePosition;
     int FVerdict = 0;
     TOutcome FOutcome = TOutcome::None;

@@ -112,10 +112,11 @@ TEST_F(Editor, ActionsCarryTheirCaptionsTagsAndShortcuts) {
     EXPECT_TRUE(Enabled(a.ActionCut));
 
     const QList<QAction*> edit = Form->EditMenu()->actions();
-    ASSERT_EQ(edit.size(), 14);
+    ASSERT_EQ(edit.size(), 15);
     EXPECT_EQ(edit[4]->text(), "Go O&nline");
     EXPECT_EQ(edit[4]->menu()->actions().size(), 21);
-    EXPECT_EQ(edit[12], a.ActionCopyLines0);
+    EXPECT_EQ(edit[11], Form->ActionCompareWithFile);
+    EXPECT_EQ(edit[13], a.ActionCopyLines0);
     const QList<QAction*> view = Form->ViewMenu()->actions();
     ASSERT_EQ(view.size(), 6) << "the log commands, a separator, Find in List";
     EXPECT_EQ(view[3], a.ActionFindNextError);

@@ -2,17 +2,21 @@
 // display: the editor window with the demonstration device online (one
 // picture per tab) and the two value dialogs.
 #include "editor/klvform.h"
+#include "editor/restore_snapshot_dialog.h"
 #include "foundation/prompt.h"
+#include "foundation/stream.h"
 #include "model/dlglinevalue_choice.h"
 #include "model/gui/value_dialogs.h"
 #include "online/kelvo_online.h"
 #include "shell/gui/aboutbox.h"
+#include "shell/gui/filedialog.h"
 #include "shell/gui/helpwindow.h"
 #include "shell/gui/mainform.h"
 #include "shell/gui/mainwindow.h"
 #include "shell/gui/ports_dialog.h"
 #include "shell/gui/registerform.h"
 #include "shell/gui/toolbar_icons.h"
+#include "snapshots/snapshots.h"
 #include "tools/vdevice/demo_dialog.h"
 #include "tools/vdevice/virtual_line.h"
 #include "translations/mlparas.h"
@@ -29,6 +33,7 @@
 #include <QTreeView>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <memory>
 
@@ -154,6 +159,72 @@ TFileTypeKelvo::TEntry* Find(TFileTypeKelvo& document, std::uint16_t address) {
     return nullptr;
 }
 
+// The compare table of an online editor with a data file a few values away
+// from the device, and the Restore Snapshot dialog with two snapshots. The
+// snapshots go to a scratch folder, never to the user's.
+class TFixedFile : public TFileDialog {
+public:
+    explicit TFixedFile(std::string name) : Name(std::move(name)) {}
+    bool Execute() override {
+        FileName = Name;
+        return true;
+    }
+    std::string Name;
+};
+
+bool ComparePictures(const QDir& dir, TKlvForm& form) {
+    QTemporaryDir scratch;
+    if (!scratch.isValid())
+        return false;
+    const std::string folder = scratch.path().toStdString();
+    const char* oldHome = std::getenv("XDG_DATA_HOME");
+    const std::string savedHome = oldHome ? oldHome : "";
+    ::setenv("XDG_DATA_HOME", folder.c_str(), 1);
+
+    TFileTypeKelvo file;
+    file.Entries = form.Kelvo()->Entries;
+    const std::pair<std::uint16_t, const char*> changes[] = {
+        {0x0025, "250"}, {0x0024, "120.0"}, {0x0082, "2025-06-30"}, {0x0081, "9000"}};
+    for (const auto& [address, text] : changes)
+        if (auto* line = Find(file, address))
+            line->Value->SetText(text);
+    for (auto& line : file.Entries)
+        if (line.Address == 0x0062 && line.IndexI == 1 && line.Value)
+            line.Value->SetText("95.5");
+    TMemoryStream records;
+    for (const auto& line : file.Entries)
+        if (!line.IsBlank())
+            line.Write(records);
+    const std::string path = folder + "/KT-200 spare.dat";
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(records.Memory()), records.Size());
+
+    bool ok = true;
+    form.CompareDialog = std::make_unique<TFixedFile>(path);
+    form.CompareWithFile();
+    if (TCompareWindow* table = form.CompareWindow()) {
+        QApplication::processEvents();
+        ok = Save(table, dir, "compare-table") && ok;
+        table->close();
+    } else {
+        std::fprintf(stderr, "kelvo-pictures: no compare table\n");
+        ok = false;
+    }
+
+    SaveSnapshot(*form.Kelvo(), "COM1");
+    SaveSnapshot(*form.Kelvo(), "COM3");
+    TRestoreSnapshotDialog restore;
+    restore.show();
+    QApplication::processEvents();
+    ok = Save(&restore, dir, "restore-snapshot") && ok;
+
+    if (oldHome)
+        ::setenv("XDG_DATA_HOME", savedHome.c_str(), 1);
+    else
+        ::unsetenv("XDG_DATA_HOME");
+    return ok;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -212,6 +283,7 @@ int main(int argc, char** argv) {
         QApplication::processEvents();
         ok = Save(dialog.get(), dir, "dialog-choice") && ok;
     }
+    ok = ComparePictures(dir, *form) && ok;
     form.reset();
     ok = MainWindowPictures(dir) && ok;
     ok = PortsDialogPicture(dir) && ok;

@@ -144,6 +144,13 @@ TComparison CompareWithDevice(const TFileTypeKelvo& file, const TFileTypeKelvo& 
                      [](const TCompareRow& a, const TCompareRow& b) {
                          return std::tie(a.Address, a.Instance) < std::tie(b.Address, b.Instance);
                      });
+    // An editable line defined otherwise, or only on one side, is what makes
+    // the go-online dialogue call data "not compatible" when no conversion fits.
+    if (!result.Converted)
+        for (const TCompareRow& row : result.Rows)
+            if (row.Programmable && row.Reason != TCompareRow::Value &&
+                row.Reason != TCompareRow::Live && row.Reason != TCompareRow::ReadOnly)
+                result.Incompatible = true;
     return result;
 }
 

@@ -66,6 +66,7 @@ TEST_F(CompareTest, AFileLikeTheDeviceIsEqual) {
     const TComparison c = CompareWithDevice(File, Doc);
     EXPECT_TRUE(c.Equal()) << Summary(c);
     EXPECT_FALSE(c.Converted);
+    EXPECT_FALSE(c.Incompatible);
 }
 
 TEST_F(CompareTest, ReadOnlyDifferencesLeaveTheProgrammableValuesEqual) {
@@ -78,6 +79,7 @@ TEST_F(CompareTest, ReadOnlyDifferencesLeaveTheProgrammableValuesEqual) {
     SetFileText(0x0084, 0, "3"); // editable, though it never marks the document modified
     c = CompareWithDevice(File, Doc);
     EXPECT_FALSE(c.Equal());
+    EXPECT_FALSE(c.Incompatible) << "other values are no other structure";
 }
 
 TEST_F(CompareTest, EveryReasonIsFoundGroupInstancesIncluded) {
@@ -101,6 +103,7 @@ TEST_F(CompareTest, EveryReasonIsFoundGroupInstancesIncluded) {
                               std::to_string(0x72) + ":0 missing-in-file\n" + std::to_string(0x81) +
                               ":0 read-only\n" + std::to_string(0x82) + ":0 live\n" +
                               std::to_string(0x90) + ":0 missing-in-device\n");
+    EXPECT_TRUE(c.Incompatible) << "editable lines defined otherwise, and no conversion fits";
     const TCompareRow& setpoint = c.Rows[RowOf(c, 0x0062, 1)];
     EXPECT_TRUE(setpoint.Member);
     EXPECT_EQ(setpoint.Caption.find("Setpoint"), 0u) << setpoint.Caption;
@@ -225,6 +228,7 @@ TEST_F(CompareConvertedTest, DataOfAnOlderProgramAreConvertedFirst) {
     ASSERT_FALSE(file.IsEmpty());
     const TComparison c = CompareWithDevice(file, Doc);
     EXPECT_TRUE(c.Converted);
+    EXPECT_FALSE(c.Incompatible);
     // Converted data lie on the device's dialog: nothing is missing on either side.
     for (const TCompareRow& row : c.Rows) {
         EXPECT_NE(row.Reason, TCompareRow::MissingInDevice) << row.Address;

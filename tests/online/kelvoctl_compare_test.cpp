@@ -67,7 +67,7 @@ TEST_F(KelvoctlSnapshots, DiffTellsEqualFromDifferentInTextAndJson) {
     run = Ctl("diff", "'" + file + "' --format json");
     EXPECT_EQ(run.Exit, 1) << run.Err;
     EXPECT_TRUE(Contains(run.Out, "{\"equal\":false,\"all_equal\":false,\"converted\":false,"
-                                  "\"rows\":["))
+                                  "\"incompatible\":false,\"rows\":["))
         << run.Out;
     EXPECT_TRUE(Contains(run.Out, "{\"key\":\"0x0025\",\"address\":37,\"instance\":0,"
                                   "\"caption\":\"Filter time [ms]\",\"file\":\"500\","

@@ -63,6 +63,8 @@ std::string Padded(const std::string& text, std::size_t width) {
 void PrintText(const TComparison& comparison, std::ostream& out) {
     if (comparison.Converted)
         out << "The file's data were converted for the device's program first.\n";
+    if (comparison.Incompatible)
+        out << "The file's data do not fit the device's program and cannot be converted.\n";
     if (comparison.AllEqual()) {
         out << "The device holds the file's values.\n";
         return;
@@ -94,7 +96,8 @@ void PrintText(const TComparison& comparison, std::ostream& out) {
 void PrintJson(const TComparison& comparison, std::ostream& out) {
     out << "{\"equal\":" << (comparison.Equal() ? "true" : "false")
         << ",\"all_equal\":" << (comparison.AllEqual() ? "true" : "false")
-        << ",\"converted\":" << (comparison.Converted ? "true" : "false") << ",\"rows\":[";
+        << ",\"converted\":" << (comparison.Converted ? "true" : "false")
+        << ",\"incompatible\":" << (comparison.Incompatible ? "true" : "false") << ",\"rows\":[";
     for (std::size_t i = 0; i < comparison.Rows.size(); ++i) {
         const TCompareRow& row = comparison.Rows[i];
         out << (i ? ",\n " : "\n ") << "{\"key\":" << JsonString(Key(row))

@@ -35,9 +35,8 @@ void Help(std::ostream& out) {
            "\n"
            "  --format text|json  a table (default) or one JSON object\n";
     ConnectionHelp(out);
-    out << "\nExit status: 0 equal (read-only lines aside), 1 different, 2 FILE not loaded or the "
-           "device could\n"
-           "not be read, 64 usage.\n";
+    out << "\nExit status: 0 equal (read-only lines aside), 1 different, 2 FILE not\n"
+           "loaded or the device could not be read, 64 usage.\n";
 }
 
 std::string Key(const TCompareRow& row) {

@@ -47,14 +47,13 @@ std::string ComText(const std::vector<int>& numbers) {
 }
 
 void PortsHelp(std::ostream& out) {
-    out << "Usage: kelvoctl ports\n"
+    out << "Usage: kelvoctl ports [--ini FILE]\n"
            "\n"
            "Lists the serial devices of this machine: the names under\n"
            "/dev/serial/by-id with the device each leads to, ttyUSB* (USB serial\n"
            "adapters), ttyACM* (USB modems) and the ttyS* ports behind which the\n"
            "kernel reports a UART. The first column tells the COM number that reaches\n"
            "the device with --port, \"-\" when none does.\n"
-           "\n"
            "\n"
            "  --ini FILE   the INI file whose [Ports] section maps COM numbers to devices\n"
            "               (default: kelvow32.ini beside kelvoctl)\n"
@@ -97,15 +96,15 @@ int RunPorts(const std::vector<std::string>& args) {
 }
 
 void ScanHelp(std::ostream& out) {
-    out << "Usage: kelvoctl scan\n"
+    out << "Usage: kelvoctl scan [--ini FILE]\n"
            "\n"
            "Tries each device \"kelvoctl ports\" lists, once, at 115200 baud and says\n"
            "for each whether a Kelvo device answers there, nothing answers, or why\n"
            "the device cannot be opened. Nothing is read from or written into a\n"
            "device beyond the greeting.\n"
            "\n"
-           "\n"
            "  --ini FILE   the INI file whose [Ports] section maps COM numbers to devices\n"
+           "               (default: kelvow32.ini beside kelvoctl)\n"
            "\n"
            "Exit status: 0 a device answered somewhere, 1 none answered, 64 usage.\n";
 }

@@ -146,8 +146,8 @@ private:
     TCloseLock* FLock;
     TOnlineView* FView;
 
-    // The comparison walks the old data backwards, one downloaded line at a time.
     std::function<bool()> FBeforeOldDataWrite;
+    // The comparison walks the old data backwards, one downloaded line at a time.
     TFileTypeKelvo::TEntryIterator FComparePosition;
     int FVerdict = 0;
     TOutcome FOutcome = TOutcome::None;

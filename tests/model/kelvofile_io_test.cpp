@@ -100,7 +100,7 @@ TEST(KelvoFile, ABrokenRecordEndsTheFileQuietly) {
 
     TBytes truncated = complete;
     AppendLongRecord(truncated, 3, 0, 0, "Three", 3);
-    truncated.resize(truncated.size() - 2);
+    truncated.erase(truncated.end() - 2, truncated.end());
     Doc doc;
     LoadBytes(doc, truncated);
     EXPECT_EQ(Captions(doc), (std::vector<std::string>{"One", "Two"}));

@@ -5,6 +5,7 @@
 #include "editor/compare_window.h"
 #include "editor/editor_fixture.h"
 #include "foundation/stream.h"
+#include "shell/fileaccess.h"
 #include "shell/gui/filedialog.h"
 #include "snapshots/snapshots.h"
 
@@ -77,6 +78,18 @@ protected:
         ::setenv("XDG_DATA_HOME", blocker.c_str(), 1);
     }
     std::vector<TSnapshotInfo> Snapshots() { return ListSnapshots(); }
+    // A data file (a snapshot) read back as a document; empty when it cannot be.
+    static TPtr<TFileTypeKelvo> ReadDataFile(const std::string& path) {
+        TPtr<TFileTypeKelvo> document(new TFileTypeKelvo);
+        TFileStream stream(path, TFileStream::OpenRead);
+        EXPECT_TRUE(stream.IsOpen()) << path;
+        TFileAccess access;
+        access.Reader.Init(&stream, path);
+        access.Reader.Size = stream.Size();
+        if (stream.IsOpen() && access.Reader.Open())
+            document->Read(access);
+        return document;
+    }
 
     // What the editor's document holds, changed by change, as a data file.
     std::string WriteDataFile(const std::function<void(TFileTypeKelvo&)>& change,

@@ -3,7 +3,6 @@
 #include "compare_fixture.h"
 
 #include "model/dlglinevalue.h"
-#include "shell/fileaccess.h"
 #include "tools/vdevice/family_dialogs.h"
 
 #include <QMenu>
@@ -127,16 +126,8 @@ TEST_F(Compare, WriteCheckedWritesTheCheckedRowsAfterASnapshotAndRefreshesTheTab
     ASSERT_EQ(saved.size(), 1u);
     EXPECT_EQ(Form->LastSnapshot(), saved.front().Path);
     EXPECT_NE(saved.front().FileName.find("-COM1-"), std::string::npos) << saved.front().FileName;
-    TPtr<TFileTypeKelvo> before(new TFileTypeKelvo);
-    {
-        TFileStream stream(saved.front().Path, TFileStream::OpenRead);
-        ASSERT_TRUE(stream.IsOpen());
-        TFileAccess access;
-        access.Reader.Init(&stream, saved.front().Path);
-        access.Reader.Size = stream.Size();
-        ASSERT_TRUE(access.Reader.Open());
-        before->Read(access);
-    }
+    const TPtr<TFileTypeKelvo> before = ReadDataFile(saved.front().Path);
+    ASSERT_FALSE(before->IsEmpty());
     EXPECT_EQ(Line(*before, 0x0025)->Value->GetText(), "500");
     EXPECT_EQ(Line(*before, 0x0062, 1)->Value->GetText(), "80");
     EXPECT_NE(w->Result->text().indexOf("3 lines written."), -1) << w->Result->text().toStdString();
@@ -295,16 +286,8 @@ TEST_F(OldDataWrite, TheDeviceValuesAreSavedBeforeTheOldDataGoIn) {
 
     const std::vector<TSnapshotInfo> saved = Snapshots();
     ASSERT_EQ(saved.size(), 1u);
-    TPtr<TFileTypeKelvo> before(new TFileTypeKelvo);
-    {
-        TFileStream stream(saved.front().Path, TFileStream::OpenRead);
-        ASSERT_TRUE(stream.IsOpen());
-        TFileAccess access;
-        access.Reader.Init(&stream, saved.front().Path);
-        access.Reader.Size = stream.Size();
-        ASSERT_TRUE(access.Reader.Open());
-        before->Read(access);
-    }
+    const TPtr<TFileTypeKelvo> before = ReadDataFile(saved.front().Path);
+    ASSERT_FALSE(before->IsEmpty());
     EXPECT_EQ(Line(*before, 0x0025)->Value->GetText(), "500");
     // Both alarm instances are in it.
     EXPECT_TRUE(Line(*before, 0x0062, 1)->Value);
@@ -335,24 +318,16 @@ namespace kelvo::test {
 
 namespace {
 
-const TFamilyProgram& Program(const std::string& name) {
-    static const std::vector<TFamilyProgram> programs = FamilyPrograms();
-    for (const TFamilyProgram& p : programs)
-        if (p.ProgramName == name)
-            return p;
-    throw std::runtime_error("no program " + name);
-}
-
 class CompareConverted : public CompareFixture {
 protected:
-    CompareConverted() : CompareFixture(Program("KT400 V2.0").Dialog) {}
+    CompareConverted() : CompareFixture(FamilyProgram("KT400 V2.0").Dialog) {}
 };
 
 } // namespace
 
 TEST_F(CompareConverted, TheHeadingSaysTheFileWasConvertedFirst) {
     const std::string path = Scratch + "/old-program.dat";
-    const TBytes bytes = FamilyRecords(Program("KT400 V1.0").Dialog);
+    const TBytes bytes = FamilyRecords(FamilyProgram("KT400 V1.0").Dialog);
     std::ofstream(path, std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     TCompareWindow* w = CompareWith(path);

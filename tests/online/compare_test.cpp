@@ -193,17 +193,9 @@ TEST_F(CompareTest, ASilentDeviceStopsTheWrites) {
 
 namespace {
 
-const TFamilyProgram& Program(const std::string& name) {
-    static const std::vector<TFamilyProgram> programs = FamilyPrograms();
-    for (const TFamilyProgram& p : programs)
-        if (p.ProgramName == name)
-            return p;
-    throw std::runtime_error("no program " + name);
-}
-
 class CompareConvertedTest : public OnlineFixture {
 protected:
-    CompareConvertedTest() : OnlineFixture(Program("KT400 V2.0").Dialog) {}
+    CompareConvertedTest() : OnlineFixture(FamilyProgram("KT400 V2.0").Dialog) {}
 };
 
 } // namespace
@@ -215,7 +207,7 @@ TEST_F(CompareConvertedTest, DataOfAnOlderProgramAreConvertedFirst) {
     ASSERT_EQ(Online.ReadAllLines(), 0);
     TFileTypeKelvo file;
     {
-        std::ifstream in(std::string(KELVO_DIALOG_DIR) + "/" + Program("KT400 V1.0").FileName,
+        std::ifstream in(std::string(KELVO_DIALOG_DIR) + "/" + FamilyProgram("KT400 V1.0").FileName,
                          std::ios::binary);
         const TBytes bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
         TMemoryStream stream;

@@ -13,14 +13,6 @@ using namespace kelvo::test;
 
 namespace {
 
-const TFamilyProgram& Program(const std::string& name) {
-    static const std::vector<TFamilyProgram> programs = FamilyPrograms();
-    for (const TFamilyProgram& p : programs)
-        if (p.ProgramName == name)
-            return p;
-    throw std::runtime_error("no program " + name);
-}
-
 class KelvocvOnlineTest : public OnlineFixture {
 protected:
     KelvocvOnlineTest() { SetOldDataConversion({FindConversion, Convert}); }
@@ -29,9 +21,9 @@ protected:
     // The device runs newProgram; the document holds the shipped file of
     // oldProgram.
     void Setup(const std::string& oldProgram, const std::string& newProgram) {
-        Device = std::make_shared<TVirtualDevice>(Program(newProgram).Dialog);
+        Device = std::make_shared<TVirtualDevice>(FamilyProgram(newProgram).Dialog);
         Doc.Stream->SetLineOpener(VirtualLineOpener(Device));
-        std::ifstream in(std::string(KELVO_DIALOG_DIR) + "/" + Program(oldProgram).FileName,
+        std::ifstream in(std::string(KELVO_DIALOG_DIR) + "/" + FamilyProgram(oldProgram).FileName,
                          std::ios::binary);
         LoadLines(*ReadLineRecords(
             TBytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>())));
@@ -51,7 +43,7 @@ protected:
         return raw ? ChoiceOfRaw(*raw) : 0xFFFF;
     }
     std::int32_t FileLong(const std::string& program, std::uint16_t address) {
-        for (const TSimLine& line : Program(program).Dialog.Lines)
+        for (const TSimLine& line : FamilyProgram(program).Dialog.Lines)
             if (line.Address == address)
                 return LongOfRaw(line.Raw);
         ADD_FAILURE() << "no line " << address;

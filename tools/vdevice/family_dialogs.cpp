@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <stdexcept>
 #include <utility>
 
 namespace kelvo {
@@ -319,6 +320,14 @@ std::vector<TFamilyProgram> FamilyPrograms() {
     p.push_back(Program("KT700 V1.0", KT700("KT700 V1.0", 11, false)));
     p.push_back(Program("KT700 V2.0", KT700("KT700 V2.0", 12, true)));
     return p;
+}
+
+const TFamilyProgram& FamilyProgram(const std::string& name) {
+    static const std::vector<TFamilyProgram> programs = FamilyPrograms();
+    for (const TFamilyProgram& p : programs)
+        if (p.ProgramName == name)
+            return p;
+    throw std::out_of_range("no device program " + name + " in the family");
 }
 
 TBytes FamilyRecords(const TSimDialog& dialog) {

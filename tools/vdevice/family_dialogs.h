@@ -20,6 +20,9 @@ struct TFamilyProgram {
 };
 
 std::vector<TFamilyProgram> FamilyPrograms();
+// One program of the family by its name; std::out_of_range for a name the
+// family does not have.
+const TFamilyProgram& FamilyProgram(const std::string& name);
 
 // The dialog as a saved document holds it: ascending addresses, every
 // instance of a repeated group written out with its own values.

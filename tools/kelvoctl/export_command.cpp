@@ -3,10 +3,9 @@
 #include "report/export_lines.h"
 #include "report/whole_file.h"
 #include "tools/kelvoctl/commands.h"
-#include "tools/kelvoctl/document_loader.h"
 #include "tools/kelvoctl/online_session.h"
 #include "tools/kelvoctl/output_check.h"
-#include "translations/mlparas.h"
+#include "tools/kelvoctl/shown_document.h"
 
 #include <iostream>
 
@@ -61,7 +60,6 @@ int Run(const std::vector<std::string>& args) {
             return ExitFailure;
         }
 
-    TPtr<TFileTypeKelvo> document;
     if (fromDevice) {
         // Checked here so that the messages name this command.
         const TConnection connection = ReadConnection(parsed);
@@ -69,19 +67,11 @@ int Run(const std::vector<std::string>& args) {
             return UsageError("export", Help, connection.Error);
         if (!CheckLogPath("export", connection))
             return ExitFailure;
-        if (const int result = DownloadForShow(parsed, document); result != ExitOk)
-            return result;
-    } else {
-        const std::string& name = parsed.Positional.front();
-        if (!LoadDocumentAndWarn("export", name, document))
-            return ExitFailure;
     }
-    if (parsed.Has("--production"))
-        document->SetProductionMode(1);
-    if (parsed.HasValue("--language")) {
-        Mlparas().Load(parsed.Value("--translations"));
-        document->SetLanguage(Utf8ToOem(parsed.Value("--language")));
-    }
+    TPtr<TFileTypeKelvo> document;
+    if (const int result = OpenShownDocument("export", parsed, fromDevice, document);
+        result != ExitOk)
+        return result;
     const std::vector<TExportRow> rows = ExportRows(*document);
     const std::string text = format == "json" ? ExportJson(rows) : ExportCsv(rows);
     if (target.empty()) {

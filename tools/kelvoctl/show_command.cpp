@@ -3,12 +3,9 @@
 #include "foundation/codepage.h"
 #include "tools/kelvoctl/commands.h"
 #include "tools/kelvoctl/ctl_options.h"
-#include "tools/kelvoctl/document_loader.h"
 #include "tools/kelvoctl/online_session.h"
-#include "translations/mlparas.h"
-#include "translations/mlselect.h"
+#include "tools/kelvoctl/shown_document.h"
 
-#include <filesystem>
 #include <iostream>
 
 namespace kelvo::ctl {
@@ -37,15 +34,6 @@ void Help(std::ostream& out) {
            "\n"
            "Exit status: 0 shown, 1 file not found or not a valid data file,\n"
            "2 the device could not be read, 64 usage.\n";
-}
-
-bool KnownLanguage(const std::string& language) {
-    if (language == NoTranslationsLanguage)
-        return true;
-    for (int i = 0; i < Mlparas().Count(); ++i)
-        if (Mlparas().At(i)->Name() == language)
-            return true;
-    return false;
 }
 
 // The rows of text (a header, a blank line, then one line per row) with each
@@ -90,30 +78,9 @@ int Run(const std::vector<std::string>& args) {
     if (!error.empty())
         return UsageError("show", Help, error);
     TPtr<TFileTypeKelvo> document;
-    if (fromDevice) {
-        if (const int result = DownloadForShow(parsed, document); result != ExitOk)
-            return result;
-    } else {
-        const std::string& name = parsed.Positional.front();
-        if (!LoadDocumentAndWarn("show", name, document))
-            return ExitFailure;
-    }
-
-    if (parsed.Has("--production"))
-        document->SetProductionMode(1);
-    if (parsed.HasValue("--language")) {
-        const std::string directory = parsed.Value("--translations");
-        std::error_code ignored;
-        if (!directory.empty() && !std::filesystem::is_directory(directory, ignored))
-            std::cerr << "kelvoctl show: warning: the translations directory \"" << directory
-                      << "\" does not exist\n";
-        Mlparas().Load(directory);
-        const std::string language = Utf8ToOem(parsed.Value("--language"));
-        if (!KnownLanguage(language))
-            std::cerr << "kelvoctl show: warning: no translation into \""
-                      << parsed.Value("--language") << "\" was found\n";
-        document->SetLanguage(language);
-    }
+    if (const int result = OpenShownDocument("show", parsed, fromDevice, document);
+        result != ExitOk)
+        return result;
     const std::string text = OemToUtf8(CopyLinesText(*document, true, "\n"));
     std::cout << (parsed.Has("--keys") ? WithKeys(*document, text) : text);
     std::cout.flush();

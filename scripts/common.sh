@@ -6,7 +6,7 @@ BUILD="${KELVO_BUILD_DIR:-$ROOT/build}"
 
 # Debian packages the build, the tests and the program need.
 PACKAGES=(cmake g++ make pkg-config qt6-base-dev qt6-qpa-plugins libgtest-dev
-          fonts-dejavu-core python3 python3-pil)
+          fonts-dejavu-core python3 python3-pil ccache xvfb xdotool)
 
 ensure_packages() {
     local missing=()
@@ -26,7 +26,15 @@ ensure_packages() {
 CMAKE_EXTRA=()
 BUILD_TYPE=RelWithDebInfo
 
+# ccache keeps compiled objects between builds, also between clones of the
+# project (paths below the parent folder are taken as relative).
+export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$(dirname "$ROOT")}"
+launcher() {
+    command -v ccache >/dev/null && echo "-DCMAKE_CXX_COMPILER_LAUNCHER=ccache"
+    return 0
+}
+
 build() {
-    cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE="$BUILD_TYPE" ${CMAKE_EXTRA[@]+"${CMAKE_EXTRA[@]}"} >/dev/null
+    cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE="$BUILD_TYPE" $(launcher) ${CMAKE_EXTRA[@]+"${CMAKE_EXTRA[@]}"} >/dev/null
     cmake --build "$BUILD" -j"$(nproc)" ${BUILD_TARGETS[@]+--target "${BUILD_TARGETS[@]}"}
 }

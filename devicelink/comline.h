@@ -8,6 +8,11 @@
 
 namespace kelvo {
 
+// What Read and Write answer when the device behind the line has gone (a USB
+// adapter pulled out, the other end of a pseudo-terminal closed): the line
+// will never work again.
+constexpr long LineGone = -2;
+
 class TComLine {
 public:
     virtual ~TComLine() = default;
@@ -17,9 +22,10 @@ public:
     virtual bool Purge(bool both) = 0;
     virtual bool SetRts(bool on) = 0;
     virtual bool SetDtr(bool on) = 0;
-    // Returns the bytes read (0 when none came within about 1 ms), -1 on failure.
+    // Returns the bytes read (0 when none came within about 1 ms), -1 on
+    // failure, LineGone when the device has gone.
     virtual long Read(unsigned char* buffer, std::size_t count) = 0;
-    // Returns the bytes written, -1 on failure.
+    // Returns the bytes written, -1 on failure, LineGone when the device has gone.
     virtual long Write(const unsigned char* buffer, std::size_t count) = 0;
 };
 

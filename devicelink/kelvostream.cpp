@@ -38,6 +38,10 @@ std::int64_t TKelvoStream::ByteGap(const TLinkClock& clock) {
     return std::max<std::int64_t>(clock.UnitsInFraction(2, 1000), 40);
 }
 
+std::string TKelvoStream::PortName() const {
+    return FPortName.empty() ? "COM" + std::to_string(FPort) : FPortName;
+}
+
 void TKelvoStream::SetLineOpener(TComLineOpener opener) {
     Close();
     FOpener = opener ? std::move(opener) : SerialPortOpener();
@@ -63,6 +67,7 @@ bool TKelvoStream::Open(int port, int baud) {
         return false;
     }
     FClock.SetRateUnits(FBaud);
+    FLatency.Reset(ByteGap(FClock), FClock.UnitsInFraction(TLineLatency::BoundMicros, 1'000'000));
     return true;
 }
 
@@ -93,6 +98,8 @@ void TKelvoStream::ResetExchangeState() {
     FMessageCounter = 0;
     FFinis = false;
     FReplyPos = 0;
+    FLastQuietAt = -1;
+    FDisconnected = false;
 }
 
 void TKelvoStream::ResetConversation() {
@@ -126,26 +133,38 @@ int TKelvoStream::Exchange() {
     int com = 0;
     const std::int64_t gap = ByteGap(FClock);
     int received = 0;
+    // On a plain line the echo is back by the transmit end. Only a read that
+    // began later and still found nothing tells of latency, and of no more
+    // than its start: how long this side itself was kept from running cannot
+    // count.
+    std::int64_t emptyReadAt = -1;
     FLine->Purge(false);
-    if (FTrace.ComResult != 0)
-        DiscardLateAnswer(gap);
+    if (FTrace.ComResult != 0 && !DiscardLateAnswer(gap))
+        com = ComLineGone;
     FClock.Restart();
-    const long written = FLine->Write(FSend, static_cast<std::size_t>(FSendLength));
+    FLastWrite = FClock;
+    // The last stop bit has left 10 bit times per byte plus 11 after the
+    // restart; only then may the device drive the line.
+    const std::int64_t transmitEnd = 10 * FSendLength + 11;
+    FLastTransmitEnd = transmitEnd;
+    const long written = com != 0 ? 0 : FLine->Write(FSend, static_cast<std::size_t>(FSendLength));
     FTrace.Sent = static_cast<std::int32_t>(std::max<long>(written, 0));
-    if (written < 0) {
+    if (com != 0 || written == LineGone) {
+        com = ComLineGone;
+    } else if (written < 0) {
         com = -13;
     } else if (written < FSendLength) {
         com = -14;
     } else {
-        // The last stop bit has left 10 bit times per byte plus 11 after the
-        // restart; only then may the device drive the line.
-        const std::int64_t transmitEnd = 10 * FSendLength + 11;
         FClock.WaitUntil(transmitEnd);
         if (!FLine->SetRts(false) || !FLine->SetDtr(true)) {
             com = -17;
         } else {
             const std::int64_t overallDeadline = transmitEnd + 40 * (FExpected + 1);
             std::int64_t readDeadline = transmitEnd + gap;
+            // When the last bytes came in: behind an adapter the next ones
+            // may follow only when its latency timer runs out again.
+            std::int64_t lastBytesAt = transmitEnd;
             const int total = FSendLength + FExpected;
             enum { Echo, Header, Rest } phase = Echo;
             int wanted = FSendLength + 1;
@@ -154,14 +173,27 @@ int TKelvoStream::Exchange() {
                 // A header may announce more data than a frame can hold: never
                 // read past the expected total (nor the buffer behind it).
                 wanted = std::min(wanted, total);
+                const std::int64_t readStart = received == 0 ? FClock.Elapsed(false) : 0;
                 const long n =
                     FLine->Read(FReceive + received, static_cast<std::size_t>(wanted - received));
+                if (n == LineGone) {
+                    com = ComLineGone;
+                    break;
+                }
                 if (n <= 0) {
+                    if (received == 0)
+                        emptyReadAt = readStart;
                     // Without a readable clock no deadline could ever pass.
                     const std::int64_t now = FClock.Elapsed(false);
                     if (now < 0)
                         break;
-                    if (now > overallDeadline || now > readDeadline) {
+                    // On a line without latency the allowance is 0 and the
+                    // deadlines are the plain ones.
+                    const std::int64_t allow = FLatency.Allowance();
+                    const std::int64_t readLimit =
+                        allow == 0 ? readDeadline
+                                   : std::max(readDeadline, lastBytesAt + gap) + allow;
+                    if (now > overallDeadline + allow || now > readLimit) {
                         // This side may have been kept from running after the
                         // empty read while the device answered in time: look
                         // once more before giving up.
@@ -172,6 +204,9 @@ int TKelvoStream::Exchange() {
                     continue;
                 }
                 lastLook = false;
+                lastBytesAt = FClock.Elapsed(false);
+                if (received == 0)
+                    FLatency.FirstByteAfter(emptyReadAt < 0 ? 0 : emptyReadAt - transmitEnd);
                 readDeadline += gap;
                 received += static_cast<int>(n);
                 if (received < wanted)
@@ -198,13 +233,19 @@ int TKelvoStream::Exchange() {
                     break;
                 }
             }
-            if (received - std::min(received, FSendLength) == 0)
+            if (com != ComLineGone && received - std::min(received, FSendLength) == 0)
                 com = -15;
         }
     }
 
-    FLine->SetRts(true);
-    FLine->SetDtr(false);
+    // A line whose device has gone is not touched again.
+    if (com != ComLineGone) {
+        FLine->SetRts(true);
+        FLine->SetDtr(false);
+    }
+    FLastQuietAt = received == 0 ? emptyReadAt : -1;
+    if (received == 0 && com != ComLineGone && FTrace.Sent > 0)
+        FLatency.NothingCame();
 
     FTrace.ComResult = com;
     FTrace.Echoed = std::min(received, FSendLength);
@@ -220,28 +261,48 @@ int TKelvoStream::Exchange() {
         ++FGood;
         FGoodRate.Event(1);
     }
+    if (com == ComLineGone) {
+        FDisconnected = true;
+        Close();
+    }
     return com;
 }
 
-void TKelvoStream::DiscardLateAnswer(std::int64_t gap) {
+bool TKelvoStream::DiscardLateAnswer(std::int64_t gap) {
     // After a failed exchange the device may still be answering it; bytes that
     // come in now would be taken for the next echo and every retry would fail.
     // Wait until the line has been quiet for one byte gap, but no longer than
     // the longest answer takes. What has already come in is read before any
     // deadline is looked at, so a late wake-up cannot leave it behind.
-    const std::int64_t limit = 10 * ReceiveBufferSize + gap;
+    const std::int64_t latency = FLatency.Estimate();
+    const std::int64_t limit = 10 * ReceiveBufferSize + gap + latency;
     unsigned char scrap[ReceiveBufferSize];
     FClock.Restart();
-    std::int64_t quietUntil = gap;
+    std::int64_t quietUntil = gap + latency;
+    // The last exchange found nothing until FLastQuietAt: bytes that come now
+    // are its answer, held back at least that long.
+    bool late = FLastQuietAt >= 0 && FLatency.Known();
+    std::int64_t quietAt = FLastQuietAt;
     for (;;) {
+        const std::int64_t readStart = late ? FLastWrite.Elapsed(false) : 0;
         const long n = FLine->Read(scrap, sizeof scrap);
+        if (n == LineGone)
+            return false;
         const std::int64_t now = FClock.Elapsed(false);
         if (now < 0 || now > limit)
-            return;
-        if (n > 0)
-            quietUntil = now + gap;
-        else if (now > quietUntil)
-            return;
+            return true;
+        if (n > 0) {
+            // An answer that came only after its exchange gave up on it: the
+            // adapter holds its bytes longer than the stream has learned.
+            if (late)
+                FLatency.FirstByteAfter(quietAt - FLastTransmitEnd);
+            late = false;
+            quietUntil = now + gap + latency;
+        } else if (now > quietUntil) {
+            return true;
+        } else if (late) {
+            quietAt = readStart;
+        }
     }
 }
 

@@ -5,11 +5,13 @@
 // stream: values are read and written as raw bytes.
 #include "devicelink/comline.h"
 #include "devicelink/kelvolog.h"
+#include "devicelink/line_latency.h"
 #include "devicelink/linkclock.h"
 #include "foundation/stream.h"
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 namespace kelvo {
 
@@ -18,6 +20,8 @@ public:
     static constexpr int SendBufferSize = 33;
     static constexpr int MaxReply = 35;
     static constexpr int ReceiveBufferSize = SendBufferSize + MaxReply;
+    // ComResult of an exchange that found the device gone from the line.
+    static constexpr int ComLineGone = -16;
 
     // Does not open the port. Without an opener the serial ports are used.
     TKelvoStream(int port, int baud, TComLineOpener opener = {});
@@ -61,8 +65,17 @@ public:
     int SendCode(std::uint8_t code, int expected);
 
     int Port() const { return FPort; }
+    // How messages name the port: "COM" and its number, unless a name was
+    // given (tools that are given a device path name the path).
+    std::string PortName() const;
+    void SetPortName(std::string name) { FPortName = std::move(name); }
     int Baud() const { return FBaud; }
     bool IsOpen() const { return FLine != nullptr; }
+    // The device went away from the line (the port was closed then); cleared
+    // by the next Open.
+    bool Disconnected() const { return FDisconnected; }
+    // The latency the line has shown, in bit times (0 on a plain line).
+    std::int64_t LineLatency() const { return FLatency.Estimate(); }
     int ComResult() const { return FTrace.ComResult; }
     int StreamResult() const { return FTrace.StreamResult; }
     bool Finis() const { return FFinis; }
@@ -83,7 +96,8 @@ public:
 
 private:
     int Exchange();
-    void DiscardLateAnswer(std::int64_t gap);
+    // False when the line's device has gone meanwhile.
+    bool DiscardLateAnswer(std::int64_t gap);
     void ResetExchangeState();
     void ResetConversation();
     void Pause(std::int64_t bitTimes);
@@ -103,9 +117,18 @@ private:
 
     int FPort;
     int FBaud;
+    std::string FPortName;
     TComLineOpener FOpener;
     std::unique_ptr<TComLine> FLine;
     TLinkClock FClock;
+    TLineLatency FLatency;
+    // The clock as restarted for the last exchange's write, its transmit end,
+    // and when its last read that found nothing began (-1 when bytes came):
+    // a late answer then shows latency.
+    TLinkClock FLastWrite;
+    std::int64_t FLastTransmitEnd = 0;
+    std::int64_t FLastQuietAt = -1;
+    bool FDisconnected = false;
 
     int FSendLength = 0;
     int FExpected = 0;

@@ -1,5 +1,6 @@
 #include "devicelink/linkclock.h"
 
+#include <cerrno>
 #include <cmath>
 #include <ctime>
 
@@ -9,6 +10,11 @@ namespace {
 
 constexpr std::int64_t NanosPerSecond = 1'000'000'000;
 constexpr std::int64_t MinimumFrequency = 1'000'000;
+// A wait longer than this sleeps until SpinNanos before its end and spins only
+// the rest: a sleeping thread wakes up to the timer slack (50 us) and its
+// scheduling late, and the line must be turned within a bit time.
+constexpr std::int64_t SleepAboveNanos = 400'000;
+constexpr std::int64_t SpinNanos = 200'000;
 
 bool ReadMonotonic(std::int64_t& now) {
     timespec ts{};
@@ -113,6 +119,15 @@ int TLinkClock::WaitUntil(std::int64_t units) {
         return 1;
     const std::int64_t target = MulDiv(units, FNumerator, FDenominator);
     std::int64_t now = 0;
+    if (!ReadMonotonic(now))
+        return -1;
+    if (FStart + target - now > SleepAboveNanos) {
+        const std::int64_t wake = FStart + target - SpinNanos;
+        const timespec at{static_cast<time_t>(wake / NanosPerSecond),
+                          static_cast<long>(wake % NanosPerSecond)};
+        while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr) == EINTR) {
+        }
+    }
     do {
         if (!ReadMonotonic(now))
             return -1;

@@ -32,9 +32,9 @@ public:
     // Units since the last restart (truncated), -1 without a clock. With
     // restart set, the clock restarts at the same reading.
     std::int64_t Elapsed(bool restart = false);
-    // Spins until units have passed since the last restart (the start is not
-    // moved). Returns 2 after waiting, 1 at once for units <= 0, -1 without a
-    // clock.
+    // Waits until units have passed since the last restart (the start is not
+    // moved), spinning on the counter at the end; a long wait sleeps first.
+    // Returns 2 after waiting, 1 at once for units <= 0, -1 without a clock.
     int WaitUntil(std::int64_t units);
     // The units in a/b seconds, rounded up.
     std::int64_t UnitsInFraction(std::int64_t a, std::int64_t b) const;

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <linux/serial.h>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
@@ -27,6 +28,25 @@ bool BaudConstant(int baud, speed_t& speed) {
     }
 }
 
+// A USB serial adapter hands on what it received only when its latency
+// timer runs out (16 ms by default); asked for low latency, the common
+// drivers make that 1 ms.
+TLowLatency RequestLowLatency(int fd) {
+    serial_struct settings{};
+    if (ioctl(fd, TIOCGSERIAL, &settings) != 0)
+        return errno == ENOTTY || errno == EINVAL ? TLowLatency::NotOffered : TLowLatency::Refused;
+    if (settings.flags & ASYNC_LOW_LATENCY)
+        return TLowLatency::Set;
+    settings.flags |= ASYNC_LOW_LATENCY;
+    if (ioctl(fd, TIOCSSERIAL, &settings) == 0)
+        return TLowLatency::Set;
+    return errno == ENOTTY || errno == EINVAL ? TLowLatency::NotOffered : TLowLatency::Refused;
+}
+
+bool DeviceGone(int error) {
+    return error == EIO || error == ENXIO || error == ENODEV;
+}
+
 TPortNameLookup& Lookup() {
     static TPortNameLookup lookup;
     return lookup;
@@ -46,6 +66,7 @@ std::unique_ptr<TSerialLine> TSerialLine::Open(const std::string& path) {
     }
     std::unique_ptr<TSerialLine> line(new TSerialLine(fd));
     line->FFoundValid = tcgetattr(fd, &line->FFound) == 0;
+    line->FLowLatency = RequestLowLatency(fd);
     return line;
 }
 
@@ -92,6 +113,10 @@ bool TSerialLine::SetDtr(bool on) {
     return SetModemLine(TIOCM_DTR, on);
 }
 
+long TSerialLine::Failure() {
+    return DeviceGone(errno) ? LineGone : -1;
+}
+
 long TSerialLine::Read(unsigned char* buffer, std::size_t count) {
     if (count == 0)
         return 0;
@@ -99,11 +124,17 @@ long TSerialLine::Read(unsigned char* buffer, std::size_t count) {
     const int ready = poll(&p, 1, 1);
     if (ready < 0)
         return errno == EINTR ? 0 : -1;
-    if (ready == 0 || !(p.revents & POLLIN))
-        return (p.revents & (POLLERR | POLLNVAL)) ? -1 : 0;
+    // A terminal whose device has gone is hung up: what it still holds can
+    // be read, then it answers end of file or EIO.
+    if (ready > 0 && !(p.revents & POLLIN))
+        return (p.revents & POLLHUP) ? LineGone : (p.revents & (POLLERR | POLLNVAL)) ? -1 : 0;
+    if (ready == 0)
+        return 0;
     const ssize_t n = ::read(FHandle, buffer, count);
     if (n < 0)
-        return (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) ? 0 : -1;
+        return (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) ? 0 : Failure();
+    if (n == 0)
+        return LineGone;
     return static_cast<long>(n);
 }
 
@@ -116,7 +147,7 @@ long TSerialLine::Write(const unsigned char* buffer, std::size_t count) {
             continue;
         }
         if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
-            return done ? static_cast<long>(done) : -1;
+            return done ? static_cast<long>(done) : Failure();
         // Like a 1 ms write time-out: a line that takes nothing for that long
         // gets only what it took.
         pollfd p{FHandle, POLLOUT, 0};

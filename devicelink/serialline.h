@@ -10,6 +10,13 @@
 
 namespace kelvo {
 
+// What became of the request for low latency made at opening.
+enum class TLowLatency {
+    Set,        // the driver hands on received bytes at once
+    NotOffered, // the line has no such setting (a pseudo-terminal, a UART)
+    Refused,    // the driver refused it; the port works all the same
+};
+
 class TSerialLine : public TComLine {
 public:
     // Opens the terminal at path for this process alone; null when it is missing,
@@ -31,15 +38,19 @@ public:
     long Write(const unsigned char* buffer, std::size_t count) override;
 
     int Handle() const { return FHandle; }
+    TLowLatency LowLatency() const { return FLowLatency; }
 
 private:
     explicit TSerialLine(int handle) : FHandle(handle) {}
     bool SetModemLine(int line, bool on);
+    // -1, or LineGone when errno says the device has gone.
+    static long Failure();
 
     int FHandle;
     // The settings found at opening; kept, never written back.
     termios FFound{};
     bool FFoundValid = false;
+    TLowLatency FLowLatency = TLowLatency::NotOffered;
 };
 
 // Port number -> device path. The default maps port i to /dev/ttyS(i-1); the

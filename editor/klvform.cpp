@@ -336,9 +336,12 @@ void TKlvForm::UpdateStatus() {
 
 std::string TKlvForm::WithPortProblem(const std::string& status) const {
     const std::string shown = FSnapshotNote.empty() ? status : status + " - " + FSnapshotNote;
-    if (FPortProblem.empty() || (Kelvo() && Kelvo()->IsOnline()))
+    if (!Kelvo() || Kelvo()->IsOnline())
         return shown;
-    return shown + " - " + FPortProblem;
+    // A device that went from the line is named until the next go-online.
+    if (Kelvo()->Stream && Kelvo()->Stream->Disconnected())
+        return shown + " - " + PortProblem("the device was disconnected");
+    return FPortProblem.empty() ? shown : shown + " - " + FPortProblem;
 }
 
 void TKlvForm::KelvoListViewChange(int row) {

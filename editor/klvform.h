@@ -188,6 +188,8 @@ private:
     void NotePortProblem();
     void BuildCompareAction();
     std::string WithPortProblem(const std::string& status) const;
+    // "COM3 is /dev/ttyUSB0: " and the reason.
+    std::string PortProblem(const std::string& reason) const;
 
     void CkbxAutoConnectClick();
     void CkbxSpecialOptClick();

@@ -139,11 +139,13 @@ void TKlvForm::NotePortProblem() {
     if (!FOnline || FOnline->LastOutcome() != TKelvoOnline::TOutcome::PortMissing || !Kelvo() ||
         !Kelvo()->Stream)
         return;
-    const int port = Kelvo()->Stream->Port();
-    const std::string path = PortDeviceName(port);
-    const std::string reason = PortOpenFailureReason(path);
-    FPortProblem = "COM" + std::to_string(port) + " is " + path + ": " +
-                   (reason.empty() ? "it could not be opened" : reason);
+    const std::string reason = PortOpenFailureReason(PortDeviceName(Kelvo()->Stream->Port()));
+    FPortProblem = PortProblem(reason.empty() ? "it could not be opened" : reason);
+}
+
+std::string TKlvForm::PortProblem(const std::string& reason) const {
+    const TKelvoStream& stream = *Kelvo()->Stream;
+    return stream.PortName() + " is " + PortDeviceName(stream.Port()) + ": " + reason;
 }
 
 void TKlvForm::RequestDeviceCommand(int tag) {

@@ -17,11 +17,8 @@ namespace {
 const char* const GoOnlineCaption = "Go Online";
 const char* const KeepOldDataHint = "\n\n(Press Cancel to go offline again and keep old data.)";
 
-std::string PortMissingText(int port) {
-    char text[96];
-    std::snprintf(text, sizeof text, "COM%i is missing or already in use!\n\nGoing offline again.",
-                  port);
-    return text;
+std::string PortMissingText(const std::string& port) {
+    return port + " is missing or already in use!\n\nGoing offline again.";
 }
 
 } // namespace
@@ -117,8 +114,8 @@ void TKelvoOnline::GoOnline(int port, int baud) {
     stream.Open(port, baud);
     if (!stream.IsOpen()) {
         FOutcome = TOutcome::PortMissing;
-        Prompt().Ask(GoOnlineCaption, PortMissingText(port ? port : stream.Port()),
-                     TPromptIcon::Error, TPromptButtons::Ok);
+        Prompt().Ask(GoOnlineCaption, PortMissingText(stream.PortName()), TPromptIcon::Error,
+                     TPromptButtons::Ok);
         return;
     }
     try {

@@ -158,13 +158,16 @@ void TKelvoOnline::TimerWork() {
             Refresh();
         }
 
-        if (stream.GoodExchanges() == good) {
+        // A device that has gone from the line will not answer again: no
+        // more attempts, offline at once.
+        const bool gone = stream.Disconnected();
+        if (stream.GoodExchanges() == good && !gone) {
             // READY on a healthy conversation keeps the device talking.
             stream.EndConversation();
             stream.BeginConversation();
         }
-        if (stream.GoodExchanges() == good) {
-            if (++doc.MissingAnswers > SilentCyclesAllowed) {
+        if (gone || stream.GoodExchanges() == good) {
+            if (gone || ++doc.MissingAnswers > SilentCyclesAllowed) {
                 GoOnline(-1, 0);
                 Prompt().Ask("KELVO Display Refresh",
                              "Missing response from KELVO Device! Going offline.",

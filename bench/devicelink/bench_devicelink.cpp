@@ -6,6 +6,7 @@
 // The figure printed is the efficiency: the time the bytes need on the line
 // (10 bit times per byte sent and per reply byte, plus 11 bit times for each
 // turnaround; the echo travels while the byte is sent) over the time measured.
+#include "common/sim_child.h"
 #include "devicelink/kelvocommand.h"
 #include "devicelink/kelvostream.h"
 #include "devicelink/serialline.h"
@@ -13,12 +14,10 @@
 
 #include <algorithm>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <sys/prctl.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -151,7 +150,6 @@ void RunSim(int baud) {
     char dir[] = "/tmp/kelvo-bench-XXXXXX";
     if (!mkdtemp(dir))
         return;
-    const std::string link = std::string(dir) + "/link";
     const std::string dialog = std::string(dir) + "/bench.dat";
     {
         const TBytes records = WriteLineRecords(BenchDialog().Lines);
@@ -161,33 +159,20 @@ void RunSim(int baud) {
         std::fwrite(records.data(), 1, records.size(), f);
         std::fclose(f);
     }
-    int out[2];
-    if (pipe(out) != 0)
-        return;
-    const pid_t pid = fork();
-    if (pid == 0) {
-        dup2(out[1], STDOUT_FILENO);
-        close(out[0]);
-        close(out[1]);
-        execl(KELVO_SIM_PATH, KELVO_SIM_PATH, "--link", link.c_str(), "--dialog", dialog.c_str(),
-              "--baud", std::to_string(baud).c_str(), "--pace", static_cast<char*>(nullptr));
-        _exit(127);
+    {
+        bench::TSimChild sim(KELVO_SIM_PATH,
+                             {"--dialog", dialog, "--baud", std::to_string(baud), "--pace"});
+        if (sim.Ready()) {
+            double best = 0;
+            for (int i = 0; i < Runs; ++i)
+                best =
+                    std::max(best, Run("kelvo-sim --pace (pty)", DevicePathOpener(sim.Link), baud));
+            std::printf("kelvo-sim --pace (pty): best efficiency %.3f (target 0.85)\n", best);
+            TableRow("line efficiency over a pty, " + std::to_string(baud) + " baud", best, 0.85);
+        } else {
+            std::printf("kelvo-sim did not start\n");
+        }
     }
-    close(out[1]);
-    FILE* output = fdopen(out[0], "r");
-    char line[512] = {};
-    if (output && std::fgets(line, sizeof line, output)) {
-        double best = 0;
-        for (int i = 0; i < Runs; ++i)
-            best = std::max(best, Run("kelvo-sim --pace (pty)", DevicePathOpener(link), baud));
-        std::printf("kelvo-sim --pace (pty): best efficiency %.3f (target 0.85)\n", best);
-        TableRow("line efficiency over a pty, " + std::to_string(baud) + " baud", best, 0.85);
-    } else
-        std::printf("kelvo-sim did not start\n");
-    kill(pid, SIGTERM);
-    waitpid(pid, nullptr, 0);
-    if (output)
-        std::fclose(output);
     unlink(dialog.c_str());
     rmdir(dir);
 }
@@ -204,10 +189,10 @@ int main() {
     for (const int baud : Bauds) {
         double best = 0;
         for (int i = 0; i < Runs; ++i)
-            best = std::max(best, Run("in process, paced",
-                                      VirtualLineOpener(
-                                          std::make_shared<TVirtualDevice>(BenchDialog()), true),
-                                      baud));
+            best = std::max(
+                best, Run("in process, paced",
+                          VirtualLineOpener(std::make_shared<TVirtualDevice>(BenchDialog()), true),
+                          baud));
         std::printf("in process, paced: best efficiency %.3f (target 0.95)\n", best);
         TableRow("line efficiency in process, " + std::to_string(baud) + " baud", best, 0.95);
     }

@@ -4,6 +4,7 @@
 // side wrote is recorded for the test to inspect.
 #include "devicelink/comline.h"
 #include "devicelink/crc24.h"
+#include "devicelink/linkclock.h"
 
 #include <algorithm>
 #include <chrono>
@@ -56,6 +57,15 @@ struct TScriptedLineState {
     bool AnswerWhileAway = false;
     TBytes Away;
     std::chrono::milliseconds AwayTime{20};
+    // Counter readings (ns) of the last purge, of the last release of the line
+    // (RTS cleared) and of every read since that purge.
+    std::int64_t PurgedAt = 0;
+    std::int64_t ReleasedAt = 0;
+    std::vector<std::int64_t> ReadsAt;
+    // Like a USB serial adapter: what comes back is readable only this long
+    // after the write; reads meanwhile wait a millisecond and find nothing.
+    std::chrono::microseconds Latency{0};
+    std::int64_t WrittenAt = 0;
 
     void Reply(TBytes bytes) { Replies.push_back({std::move(bytes)}); }
     void ReplyCode(unsigned char code) { Reply({code}); }
@@ -77,14 +87,35 @@ public:
         return !S->FailConfigure;
     }
     bool Purge(bool) override {
+        ReadLinkCounter(S->PurgedAt);
+        S->ReadsAt.clear();
         ++S->Purges;
+        // What an adapter still holds is not in the host's buffer yet.
+        if (S->PurgedAt < S->WrittenAt + S->Latency.count() * 1000) {
+            S->Pending.insert(S->Pending.end(), S->Late.begin(), S->Late.end());
+            S->Late.clear();
+            return true;
+        }
         S->Pending = std::move(S->Late);
         S->Late.clear();
         return true;
     }
-    bool SetRts(bool) override { return true; }
+    bool SetRts(bool on) override {
+        if (!on)
+            ReadLinkCounter(S->ReleasedAt);
+        return true;
+    }
     bool SetDtr(bool) override { return true; }
     long Read(unsigned char* buffer, std::size_t count) override {
+        std::int64_t now = 0;
+        ReadLinkCounter(now);
+        S->ReadsAt.push_back(now);
+        const std::int64_t held = S->WrittenAt + S->Latency.count() * 1000 - now;
+        if (held > 0) {
+            std::this_thread::sleep_for(
+                std::chrono::nanoseconds(std::min<std::int64_t>(held, 1'000'000)));
+            return 0;
+        }
         if (S->Pending.empty() && !S->Away.empty()) {
             S->Pending = std::move(S->Away);
             S->Away.clear();
@@ -100,6 +131,7 @@ public:
         if (S->FailWrite)
             return -1;
         S->Written.emplace_back(buffer, buffer + count);
+        ReadLinkCounter(S->WrittenAt);
         TScriptedReply r;
         if (!S->Replies.empty()) {
             r = std::move(S->Replies.front());

@@ -86,6 +86,31 @@ TEST(SerialLine, OpensExclusivelyAndMovesBytes) {
     EXPECT_NE(TSerialLine::Open(pty.SlavePath), nullptr); // free again
 }
 
+TEST(SerialLine, AsksForLowLatencyWhereTheLineHasTheSetting) {
+    TPty pty;
+    ASSERT_FALSE(pty.SlavePath.empty());
+    auto line = TSerialLine::Open(pty.SlavePath);
+    ASSERT_TRUE(line) << "a line without the setting opens all the same";
+    EXPECT_EQ(line->LowLatency(), TLowLatency::NotOffered);
+    EXPECT_TRUE(line->Configure(115200));
+}
+
+TEST(SerialLine, ALineWhoseDeviceWentAwaySaysSo) {
+    TPty pty;
+    ASSERT_FALSE(pty.SlavePath.empty());
+    auto line = TSerialLine::Open(pty.SlavePath);
+    ASSERT_TRUE(line);
+    ASSERT_TRUE(line->Configure(115200));
+    unsigned char buf[8];
+    EXPECT_EQ(line->Read(buf, sizeof buf), 0) << "a quiet line is no gone line";
+    // The other end closes, as when a USB adapter is pulled out.
+    close(pty.Master);
+    pty.Master = -1;
+    EXPECT_EQ(line->Read(buf, sizeof buf), LineGone);
+    const unsigned char ready = 0x74;
+    EXPECT_EQ(line->Write(&ready, 1), LineGone);
+}
+
 TEST(SerialLine, RefusesWhatIsNoTerminal) {
     EXPECT_EQ(TSerialLine::Open("/nonexistent/ttyX"), nullptr);
     char path[] = "/tmp/kelvo-notatty-XXXXXX";

@@ -140,4 +140,39 @@ TEST_F(VirtualDeviceTest, SilentDeviceFailsWithoutHanging) {
     EXPECT_EQ(S.GoodExchanges(), 0);
 }
 
+// Behind a USB serial adapter that holds echo and answers for its latency
+// timer (16 ms by default on the common ones, 2 ms on others).
+struct AdapterLatencyTest : ::testing::TestWithParam<int> {
+    std::shared_ptr<TVirtualDevice> Device = std::make_shared<TVirtualDevice>();
+    TKelvoStream S{1, 115200,
+                   VirtualLineOpener(Device, true, std::chrono::milliseconds(GetParam()))};
+    void SetUp() override { ASSERT_TRUE(S.Open(1, 115200)); }
+};
+
+TEST_P(AdapterLatencyTest, DownloadsReadsAndWritesWithBusyAndLostReplies) {
+    EXPECT_EQ(Download(S).size(), BuiltinDemoDialogRecords().size());
+    EXPECT_EQ(S.FailedExchanges(), 0) << "not one exchange gave up too early";
+    EXPECT_GE(S.LineLatency(), 115200 * GetParam() / 1000 - 231);
+
+    Device->Options().Busy = 2;
+    Device->Options().DropEvery = 5;
+    for (int i = 0; i < 5; ++i) {
+        ASSERT_TRUE(WriteLong(S, FilterTime, 2000 + i)) << "write " << i;
+        std::int32_t v = 0;
+        ASSERT_TRUE(ReadLong(S, FilterTime, v)) << "read " << i;
+        EXPECT_EQ(v, 2000 + i);
+    }
+    EXPECT_GT(Device->Counters().BusyAnswers, 0);
+    EXPECT_GT(Device->Counters().Dropped, 0);
+}
+
+TEST_P(AdapterLatencyTest, SilentDeviceStillFailsTheHandshake) {
+    Device->Options().SilentAfter = 0;
+    EXPECT_EQ(S.BeginConversation(), -1);
+    EXPECT_EQ(S.StreamResult(), -111);
+    EXPECT_EQ(S.FailedExchanges(), 16);
+}
+
+INSTANTIATE_TEST_SUITE_P(Latency, AdapterLatencyTest, ::testing::Values(2, 16));
+
 } // namespace

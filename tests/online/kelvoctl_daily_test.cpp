@@ -158,7 +158,7 @@ TEST_F(KelvoctlOnline, ProgramComparesTheInstancesACountBringsIntoView) {
 TEST_F(KelvoctlOnline, ALineThatCannotBeOpenedIsNamedWithTheReason) {
     auto run = CtlAt("--device /nonexistent/tty", "get", "0x25");
     EXPECT_EQ(run.Exit, 2);
-    EXPECT_TRUE(Contains(run.Err, "COM1 is missing or already in use!")) << run.Err;
+    EXPECT_TRUE(Contains(run.Err, "/nonexistent/tty is missing or already in use!")) << run.Err;
     EXPECT_TRUE(Contains(run.Err, "\nkelvoctl: cannot open /nonexistent/tty: no such file\n"))
         << run.Err;
     run = CtlAt("--device '" + Sim.Dir + "'", "get", "0x25");

@@ -141,6 +141,7 @@ int main(int argc, char** argv) {
 
         TPacedOutput output;
         output.SetBaud(options.Baud);
+        output.SetLatency(std::chrono::milliseconds(options.LatencyMs));
         auto lastInput = TClock::now();
         unsigned char buffer[512];
         while (!StopRequested) {
@@ -172,7 +173,7 @@ int main(int argc, char** argv) {
                     if (options.Pace)
                         output.Push(out, now);
                     else
-                        output.PushNow(out);
+                        output.PushNow(out, now);
                 }
             } else if (ready > 0) {
                 // A hang-up cannot last while the simulator holds the terminal

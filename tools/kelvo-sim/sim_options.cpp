@@ -8,6 +8,10 @@ namespace kelvo {
 
 namespace {
 
+// An adapter's latency timer goes up to 255 ms; anything near a second is a
+// typing error.
+constexpr int MaxLatencyMs = 1000;
+
 bool ParseCount(const char* text, int minimum, int& value) {
     errno = 0;
     char* end = nullptr;
@@ -28,6 +32,7 @@ const char* SimHelp() {
     return "usage: kelvo-sim --link PATH [--dialog FILE] [--baud N] [--pace]\n"
            "                 [--answer-mode frame|conti] [--trace FILE]\n"
            "                 [--busy N] [--drop-every K] [--corrupt-every K] [--silent-after N]\n"
+           "                 [--latency MS]\n"
            "\n"
            "A virtual Kelvo device on a pseudo-terminal; prints \"ready PATH\" when it\n"
            "serves and stops on SIGTERM or SIGINT.\n"
@@ -43,6 +48,8 @@ const char* SimHelp() {
            "  --drop-every K           lose the echo and answer of every K-th message\n"
            "  --corrupt-every K        flip a bit in the CRC of every K-th reply frame\n"
            "  --silent-after N         answer nothing, echo included, after N messages\n"
+           "  --latency MS             hold echo and replies until MS ms after the first\n"
+           "                           held byte, as a USB serial adapter does (0 to 1000)\n"
            "  --help                   show this help\n"
            "  --version                show the version\n";
 }
@@ -85,11 +92,15 @@ std::string ParseSimOptions(int argc, char** argv, TSimOptions& options) {
             minimum = 1;
         } else if (arg == "--silent-after") {
             count = &options.Device.SilentAfter;
+        } else if (arg == "--latency") {
+            count = &options.LatencyMs;
         } else {
             return "unknown option " + arg;
         }
         if (count && !ParseCount(value, minimum, *count))
             return arg + " takes a number of at least " + std::to_string(minimum);
+        if (count == &options.LatencyMs && options.LatencyMs > MaxLatencyMs)
+            return arg + " takes at most " + std::to_string(MaxLatencyMs) + " ms";
     }
     if (options.Link.empty())
         return "--link PATH is required";

@@ -11,6 +11,7 @@ struct TSimOptions {
     std::string DialogFile; // empty: the built-in demonstration dialog
     int Baud = 115200;
     bool Pace = false;
+    int LatencyMs = 0; // a USB serial adapter's latency timer; 0: a plain line
     std::string TraceFile;
     TVirtualDeviceOptions Device;
 };

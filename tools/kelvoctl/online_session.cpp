@@ -131,6 +131,9 @@ TOnlineSession::TOnlineSession(const TConnection& connection, TPtr<TFileTypeKelv
     TKelvoStream& stream = *FDocument->Stream;
     stream.SetLineOpener(FWatch.Opener());
     stream.SetBaud(connection.Baud);
+    // A device path has no COM number: the messages name the path.
+    if (!connection.Device.empty())
+        stream.SetPortName(connection.Device);
     if (!connection.LogFile.empty())
         FLog = std::make_unique<TLogDrain>(stream, connection.LogFile);
     FWatch.SetOnExchange([this] {
@@ -215,6 +218,13 @@ void TOnlineSession::ReportFailure() {
                   << "\n";
         return;
     }
+    if (stream.Disconnected()) {
+        std::cerr << "kelvoctl: " << PortIsPath() << ": the device was disconnected";
+        if (!FWatch.Position().empty())
+            std::cerr << " " << FWatch.Position();
+        std::cerr << "\n";
+        return;
+    }
     if (NothingAnswered(stream)) {
         std::cerr << "kelvoctl: " << FWatch.Path() << ": no answer at " << stream.Baud()
                   << " baud\n";
@@ -227,6 +237,12 @@ void TOnlineSession::ReportFailure() {
     if (!FWatch.Position().empty())
         std::cerr << " " << FWatch.Position();
     std::cerr << "\n";
+}
+
+std::string TOnlineSession::PortIsPath() const {
+    if (!FConnection.Device.empty())
+        return FConnection.Device;
+    return FDocument->Stream->PortName() + " is " + FWatch.Path();
 }
 
 void TOnlineSession::Cycle() {

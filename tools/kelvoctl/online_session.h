@@ -92,7 +92,8 @@ public:
     void StartProgress(const std::string& what, std::function<std::string()> lines);
     void StopProgress();
     // After a failed step: one line saying what happened on the line and
-    // where (the path that could not be opened, no answer at the baud rate,
+    // where (the path that could not be opened, a device that was
+    // disconnected, no answer at the baud rate,
     // or the device that stopped answering, stayed busy or sent garbled
     // answers, with the line of the dialog). Said once per session.
     void ReportFailure();
@@ -108,6 +109,8 @@ public:
 
 private:
     bool WriteLog();
+    // "/dev/pts/3" for a device path, "COM3 is /dev/ttyUSB0" for a port.
+    std::string PortIsPath() const;
 
     TConnection FConnection;
     TInterruptScope FInterrupts;

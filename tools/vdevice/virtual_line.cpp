@@ -46,7 +46,8 @@ long TVirtualLine::Read(unsigned char* buffer, std::size_t count) {
         return -1;
     auto now = TPacedOutput::TClock::now();
     std::size_t n = FOutput.Take(buffer, count, now, FPace);
-    if (n == 0 && FPace && count > 0) {
+    if (n == 0 && (FPace || FOutput.Latency() > TPacedOutput::TClock::duration::zero()) &&
+        count > 0) {
         // A real port waits about a millisecond for the next byte before giving up.
         const auto until =
             FOutput.Empty() ? now + ReadWait : std::min(now + ReadWait, FOutput.NextArrival());
@@ -64,17 +65,21 @@ long TVirtualLine::Write(const unsigned char* buffer, std::size_t count) {
     // the device was still waiting for.
     FDevice->InputGap();
     const TBytes out = FDevice->Feed(buffer, count);
+    const auto now = TPacedOutput::TClock::now();
     if (FPace)
-        FOutput.Push(out, TPacedOutput::TClock::now());
+        FOutput.Push(out, now);
     else
-        FOutput.PushNow(out);
+        FOutput.PushNow(out, now);
     FWritten += static_cast<long>(count);
     return static_cast<long>(count);
 }
 
-TComLineOpener VirtualLineOpener(std::shared_ptr<TVirtualDevice> device, bool pace) {
-    return [device, pace](int) -> std::unique_ptr<TComLine> {
-        return std::make_unique<TVirtualLine>(device, pace);
+TComLineOpener VirtualLineOpener(std::shared_ptr<TVirtualDevice> device, bool pace,
+                                 std::chrono::milliseconds latency) {
+    return [device, pace, latency](int) -> std::unique_ptr<TComLine> {
+        auto line = std::make_unique<TVirtualLine>(device, pace);
+        line->SetLatency(latency);
+        return line;
     };
 }
 

@@ -15,6 +15,8 @@ public:
     // (10 bit times each) as on a real line; without it, at once.
     explicit TVirtualLine(std::shared_ptr<TVirtualDevice> device, bool pace = false,
                           int baud = 115200);
+    // Holds echo and answers as a USB serial adapter with this latency timer does.
+    void SetLatency(std::chrono::milliseconds latency) { FOutput.SetLatency(latency); }
 
     bool Configure(int baud) override;
     bool Purge(bool both) override;
@@ -45,6 +47,7 @@ private:
 
 // An opener for the device link that gives every port a line to the same device,
 // so that values survive closing and reopening the port.
-TComLineOpener VirtualLineOpener(std::shared_ptr<TVirtualDevice> device, bool pace = false);
+TComLineOpener VirtualLineOpener(std::shared_ptr<TVirtualDevice> device, bool pace = false,
+                                 std::chrono::milliseconds latency = {});
 
 } // namespace kelvo

@@ -2,6 +2,7 @@
 // for 16 ms (the common adapters' default latency timer), and a line whose
 // device goes away while online.
 #include "online_fixture.h"
+#include "support/vanishing_line.h"
 
 using namespace kelvo;
 using namespace kelvo::test;
@@ -80,81 +81,44 @@ TEST_F(AdapterLatencyTest, SilentDeviceIsStillRecognised) {
     EXPECT_FALSE(Online.IsOnline());
 }
 
-// A line whose device goes away after a number of messages: reads and writes
-// answer as a terminal whose adapter was pulled out does.
-class TVanishingLine : public TComLine {
-public:
-    TVanishingLine(std::unique_ptr<TComLine> line, int& writesLeft, int& calls)
-        : FLine(std::move(line)), FWritesLeft(writesLeft), FCallsAfter(calls) {}
-    bool Configure(int baud) override { return FLine->Configure(baud); }
-    bool Purge(bool both) override { return Gone() ? false : FLine->Purge(both); }
-    bool SetRts(bool on) override { return Gone() ? false : FLine->SetRts(on); }
-    bool SetDtr(bool on) override { return Gone() ? false : FLine->SetDtr(on); }
-    long Read(unsigned char* buffer, std::size_t count) override {
-        return Gone() ? LineGone : FLine->Read(buffer, count);
-    }
-    long Write(const unsigned char* buffer, std::size_t count) override {
-        if (FWritesLeft > 0)
-            --FWritesLeft;
-        return Gone() ? LineGone : FLine->Write(buffer, count);
-    }
-
-private:
-    bool Gone() {
-        if (FWritesLeft > 0)
-            return false;
-        ++FCallsAfter;
-        return true;
-    }
-    std::unique_ptr<TComLine> FLine;
-    int& FWritesLeft;
-    int& FCallsAfter;
-};
-
 class VanishingLineTest : public OnlineFixture {
 protected:
     VanishingLineTest() {
-        Doc.Stream->SetLineOpener([this](int port) -> std::unique_ptr<TComLine> {
-            ++Opened;
-            return std::make_unique<TVanishingLine>(VirtualLineOpener(Device)(port), WritesLeft,
-                                                    CallsAfterGone);
-        });
+        Doc.Stream->SetLineOpener(VanishingOpener(VirtualLineOpener(Device), Line));
     }
-    int WritesLeft = 1'000'000;
-    int CallsAfterGone = 0;
-    int Opened = 0;
+    TVanishing Line;
 };
 
 TEST_F(VanishingLineTest, GoesOfflineAtTheFirstFailureAndConnectsAgainWhenBack) {
     GoOnlineQuietly();
     ASSERT_TRUE(Online.IsOnline());
     View.Rows = 5;
-    WritesLeft = 3;
+    Line.WritesLeft = 3;
     Cycle();
     EXPECT_FALSE(Online.IsOnline()) << "offline in the same cycle, not after four silent ones";
     ASSERT_EQ(Prompt.Asked.size(), 1u);
     EXPECT_EQ(Prompt.Asked[0].Text, "Missing response from KELVO Device! Going offline.");
     EXPECT_TRUE(Doc.Stream->Disconnected());
     EXPECT_FALSE(Doc.Stream->IsOpen());
-    EXPECT_EQ(CallsAfterGone, 1) << "the dead line was not tried again";
+    EXPECT_EQ(Line.CallsAfterGone, 1) << "the dead line was not tried again";
 
     // Plugged in again under the same name: Go Online On Last COM connects.
-    WritesLeft = 1'000'000;
+    Line.WritesLeft = 1'000'000;
     Prompt.Asked.clear();
     Prompt.Answers = {IdOk};
-    const int opened = Opened;
+    const int opened = Line.Opened;
     Online.GoOnline(0, 0);
     EXPECT_TRUE(Online.IsOnline());
-    EXPECT_EQ(Opened, opened + 1);
+    EXPECT_EQ(Line.Opened, opened + 1);
     EXPECT_FALSE(Doc.Stream->Disconnected());
 }
 
 TEST_F(VanishingLineTest, DownloadEndsAtOnceWhenTheDeviceGoes) {
-    WritesLeft = 5;
+    Line.WritesLeft = 5;
     Online.GoOnline(1, 0);
     EXPECT_FALSE(Online.IsOnline());
     EXPECT_TRUE(Doc.Stream->Disconnected());
-    EXPECT_EQ(CallsAfterGone, 1);
+    EXPECT_EQ(Line.CallsAfterGone, 1);
     ASSERT_FALSE(Prompt.Asked.empty());
     EXPECT_EQ(Prompt.Asked.back().Text,
               "Could not connect to an Kelvo device!\n\nGoing offline again.");

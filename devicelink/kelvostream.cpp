@@ -173,6 +173,12 @@ int TKelvoStream::Exchange() {
                 // A header may announce more data than a frame can hold: never
                 // read past the expected total (nor the buffer behind it).
                 wanted = std::min(wanted, total);
+                // The bytes still wanted take their 10 bit times each on the
+                // line: no need to wake for every one of them. Never past the
+                // read deadline.
+                if (received > 0 && wanted - received > 1)
+                    FClock.SleepUntil(
+                        std::min(lastBytesAt + 10 * (wanted - received - 1), readDeadline));
                 const std::int64_t readStart = received == 0 ? FClock.Elapsed(false) : 0;
                 const long n =
                     FLine->Read(FReceive + received, static_cast<std::size_t>(wanted - received));

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cmath>
 #include <ctime>
+#include <sys/prctl.h>
 
 namespace kelvo {
 
@@ -11,10 +12,10 @@ namespace {
 constexpr std::int64_t NanosPerSecond = 1'000'000'000;
 constexpr std::int64_t MinimumFrequency = 1'000'000;
 // A wait longer than this sleeps until SpinNanos before its end and spins only
-// the rest: a sleeping thread wakes up to the timer slack (50 us) and its
-// scheduling late, and the line must be turned within a bit time.
-constexpr std::int64_t SleepAboveNanos = 400'000;
-constexpr std::int64_t SpinNanos = 200'000;
+// the rest: the thread may wake a little late, and the line must be turned
+// within a bit time (8.7 us at 115200 baud).
+constexpr std::int64_t SleepAboveNanos = 100'000;
+constexpr std::int64_t SpinNanos = 50'000;
 
 bool ReadMonotonic(std::int64_t& now) {
     timespec ts{};
@@ -46,6 +47,21 @@ const TClockOrigin& Origin() {
 
 // Taken while static objects are built, so that time stamps count from start-up.
 [[maybe_unused]] const TClockOrigin& StartupOrigin = Origin();
+
+// The thread's timer slack lets a sleep end up to 50 us late (the kernel
+// gathers wake-ups); the line is to be turned within a bit time, so the
+// sleep asks for none.
+void SleepUntilCounter(std::int64_t counter) {
+    const timespec at{static_cast<time_t>(counter / NanosPerSecond),
+                      static_cast<long>(counter % NanosPerSecond)};
+    thread_local const int slack = prctl(PR_GET_TIMERSLACK, 0, 0, 0, 0);
+    if (slack > 1)
+        prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr) == EINTR) {
+    }
+    if (slack > 1)
+        prctl(PR_SET_TIMERSLACK, static_cast<unsigned long>(slack), 0UL, 0UL, 0UL);
+}
 
 // a * b / c without overflowing on long runs or high rates.
 std::int64_t MulDiv(std::int64_t a, std::int64_t b, std::int64_t c) {
@@ -121,18 +137,22 @@ int TLinkClock::WaitUntil(std::int64_t units) {
     std::int64_t now = 0;
     if (!ReadMonotonic(now))
         return -1;
-    if (FStart + target - now > SleepAboveNanos) {
-        const std::int64_t wake = FStart + target - SpinNanos;
-        const timespec at{static_cast<time_t>(wake / NanosPerSecond),
-                          static_cast<long>(wake % NanosPerSecond)};
-        while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr) == EINTR) {
-        }
-    }
+    if (FStart + target - now > SleepAboveNanos)
+        SleepUntilCounter(FStart + target - SpinNanos);
     do {
         if (!ReadMonotonic(now))
             return -1;
     } while (now - FStart < target);
     return 2;
+}
+
+void TLinkClock::SleepUntil(std::int64_t units) {
+    if (!LinkClockAvailable() || units <= 0)
+        return;
+    std::int64_t now = 0;
+    const std::int64_t target = FStart + MulDiv(units, FNumerator, FDenominator);
+    if (ReadMonotonic(now) && target - now > SleepAboveNanos)
+        SleepUntilCounter(target);
 }
 
 std::int64_t TLinkClock::UnitsInFraction(std::int64_t a, std::int64_t b) const {

@@ -36,6 +36,9 @@ public:
     // moved), spinning on the counter at the end; a long wait sleeps first.
     // Returns 2 after waiting, 1 at once for units <= 0, -1 without a clock.
     int WaitUntil(std::int64_t units);
+    // Sleeps until about units after the last restart, for waits that need
+    // no precision; a short one does not wait at all.
+    void SleepUntil(std::int64_t units);
     // The units in a/b seconds, rounded up.
     std::int64_t UnitsInFraction(std::int64_t a, std::int64_t b) const;
 

@@ -100,9 +100,14 @@ bool TSerialLine::Purge(bool both) {
 }
 
 bool TSerialLine::SetModemLine(int line, bool on) {
+    // A line without modem control says so once; it is not asked again at
+    // every turn of the line.
+    if (FNoModemControl)
+        return true;
     if (ioctl(FHandle, on ? TIOCMBIS : TIOCMBIC, &line) == 0)
         return true;
-    return errno == ENOTTY || errno == EINVAL;
+    FNoModemControl = errno == ENOTTY || errno == EINVAL;
+    return FNoModemControl;
 }
 
 bool TSerialLine::SetRts(bool on) {

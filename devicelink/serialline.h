@@ -51,6 +51,7 @@ private:
     termios FFound{};
     bool FFoundValid = false;
     TLowLatency FLowLatency = TLowLatency::NotOffered;
+    bool FNoModemControl = false;
 };
 
 // Port number -> device path. The default maps port i to /dev/ttyS(i-1); the

@@ -249,8 +249,11 @@ void TKlvForm::LoadFromStream(TStream* stream, std::int64_t count) {
         document->SetFileName(AdjustExtension(document, GetFileName()));
         SetFileName(document->GetFileName());
         AttachDocument(document);
+        // The new document takes over what the Options tab shows: the
+        // production mode and the baud rate.
         if (CkbxProdmod && CkbxProdmod->isChecked())
             FOnline->SetProductionMode(1);
+        FOnline->SetBaudRate(CheckedBaudRate());
         if (stream) {
             TFileAccess access;
             access.Reader.Init(stream, GetFileName());

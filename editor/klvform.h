@@ -196,6 +196,8 @@ private:
     void CkbxSpecialOptClick();
     void CkbxProdmodClick();
     void RbtnBaudrateClick(int baud);
+    // The rate of the checked baud-rate button.
+    int CheckedBaudRate() const;
     void CmbxLanguageChange();
 
     TEditorActions FActions;

@@ -493,10 +493,14 @@ void TMainForm::SaveCommand(int tag) {
 }
 
 void TMainForm::ActionFileCloseAllExecute() {
-    const auto children = Children();
+    // A window that stays open (its question was cancelled, or a device
+    // exchange holds it) does not keep the others from closing.
+    std::vector<QPointer<QMdiSubWindow>> children;
+    for (QMdiSubWindow* child : Children())
+        children.emplace_back(child);
     for (auto it = children.rbegin(); it != children.rend(); ++it) {
-        if (!(*it)->close())
-            return;
+        if (*it)
+            (*it)->close();
     }
 }
 

@@ -75,7 +75,8 @@ TEST(SaveDialog, LeavesTheQuestionAboutAnExistingFileToTheFileTransfer) {
     TScratchDir dir;
     std::ofstream(dir / "set.dat") << "x";
     TQtFileDialog dialog = SaveDialogIn(dir, "set.dat");
-    const TRun run = RunDialog(dialog, [](QFileDialog& shown) { QMetaObject::invokeMethod(&shown, "accept"); });
+    const TRun run =
+        RunDialog(dialog, [](QFileDialog& shown) { QMetaObject::invokeMethod(&shown, "accept"); });
     EXPECT_EQ(run.Questions, 0);
     EXPECT_TRUE(run.Accepted);
     EXPECT_EQ(dialog.FileName, dir / "set.dat");

@@ -16,6 +16,8 @@
 #include <QCheckBox>
 #include <QFontDatabase>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QScrollArea>
 #include <QStyle>
@@ -26,6 +28,7 @@
 #include <QVBoxLayout>
 
 #include <cstdio>
+#include <functional>
 
 namespace kelvo {
 
@@ -48,6 +51,42 @@ QWidget* FilledPage(QWidget* content) {
     layout->addWidget(content);
     return page;
 }
+
+// The parameter list. Rows are never edited in place: a double click (on a
+// row or below the last one) and every other attempt to edit a row in place
+// edit the value of the selected row. Copying belongs to the copy actions:
+// the view's own copy of the current cell would put a caption on the
+// clipboard while no line is selected.
+class TParameterList : public QTreeView {
+public:
+    std::function<void()> EditAttempt;
+
+protected:
+    bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override {
+        if (trigger == DoubleClicked || trigger == EditKeyPressed || trigger == AllEditTriggers) {
+            if (EditAttempt)
+                EditAttempt();
+            return false;
+        }
+        return QTreeView::edit(index, trigger, event);
+    }
+    void mouseDoubleClickEvent(QMouseEvent* event) override {
+        if (event->button() != Qt::LeftButton) {
+            QTreeView::mouseDoubleClickEvent(event);
+            return;
+        }
+        event->accept();
+        if (EditAttempt)
+            EditAttempt();
+    }
+    void keyPressEvent(QKeyEvent* event) override {
+        if (event->matches(QKeySequence::Copy)) {
+            event->accept();
+            return;
+        }
+        QTreeView::keyPressEvent(event);
+    }
+};
 
 } // namespace
 
@@ -114,7 +153,9 @@ void TKlvForm::BuildPages() {
 }
 
 void TKlvForm::BuildDisplayTab() {
-    KelvoListView = new QTreeView;
+    auto* list = new TParameterList;
+    list->EditAttempt = [this] { EditValue(); };
+    KelvoListView = list;
     KelvoListView->setObjectName("KelvoListView");
     KelvoListView->setRootIsDecorated(false);
     KelvoListView->setUniformRowHeights(true);
@@ -127,7 +168,6 @@ void TKlvForm::BuildDisplayTab() {
     font.setPixelSize(12);
     font.setBold(true);
     KelvoListView->setFont(font);
-    connect(KelvoListView, &QTreeView::doubleClicked, this, [this] { EditValue(); });
     TabDisplay = BuildFilteredPage(KelvoListView);
     TabbedPages->addTab(TabDisplay, "&Display");
 }
@@ -209,8 +249,11 @@ void TKlvForm::LoadFromStream(TStream* stream, std::int64_t count) {
         document->SetFileName(AdjustExtension(document, GetFileName()));
         SetFileName(document->GetFileName());
         AttachDocument(document);
+        // The new document takes over what the Options tab shows: the
+        // production mode and the baud rate.
         if (CkbxProdmod && CkbxProdmod->isChecked())
             FOnline->SetProductionMode(1);
+        FOnline->SetBaudRate(CheckedBaudRate());
         if (stream) {
             TFileAccess access;
             access.Reader.Init(stream, GetFileName());

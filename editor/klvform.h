@@ -184,6 +184,9 @@ private:
     void AttachDocument(TFileTypeKelvo* document);
     void ReplaceAboutLine(int fromEnd, const std::string& line);
     bool ForwardTabStripKey(QEvent* event);
+    // Moves the focus from the tab strip into the current page; the control
+    // that has it then, or null.
+    QWidget* EnterCurrentPage();
     void KelvoListViewChange(int row);
     void NotePortProblem();
     void BuildCompareAction();
@@ -195,6 +198,8 @@ private:
     void CkbxSpecialOptClick();
     void CkbxProdmodClick();
     void RbtnBaudrateClick(int baud);
+    // The rate of the checked baud-rate button.
+    int CheckedBaudRate() const;
     void CmbxLanguageChange();
 
     TEditorActions FActions;

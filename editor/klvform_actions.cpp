@@ -6,6 +6,7 @@
 #include "foundation/codepage.h"
 #include "foundation/prompt.h"
 #include "online/kelvo_online.h"
+#include "shell/gui/toolbar_icons.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -17,8 +18,41 @@
 
 namespace kelvo {
 
+namespace {
+
+// A menu entry that stands for an action under a caption or hint of its own:
+// it shows the action's shortcut, follows its enabled and checked state and
+// runs it. The entry holds no shortcut itself, so the key stays the action's.
+QAction* MenuEntry(QObject* owner, QAction* action, const QString& caption, const QString& hint) {
+    auto* entry = new QAction(owner);
+    const QString keys = action->shortcut().toString(QKeySequence::NativeText);
+    entry->setText(keys.isEmpty() ? caption : caption + '\t' + keys);
+    entry->setStatusTip(hint);
+    entry->setToolTip(hint);
+    entry->setCheckable(action->isCheckable());
+    entry->setMenuRole(QAction::NoRole);
+    const auto follow = [entry, action] {
+        entry->setEnabled(action->isEnabled());
+        entry->setChecked(action->isChecked());
+        entry->setVisible(action->isVisible());
+    };
+    follow();
+    QObject::connect(action, &QAction::changed, entry, follow);
+    QObject::connect(entry, &QAction::triggered, action, [action, follow] {
+        action->trigger();
+        follow();
+    });
+    return entry;
+}
+
+} // namespace
+
 void TKlvForm::BuildMenus() {
     const TEditorActions& a = FActions;
+    // Cut, Copy and Paste look as the toolbar's.
+    a.ActionCut->setIcon(ToolbarIcon(IconCut));
+    a.ActionCopy->setIcon(ToolbarIcon(IconCopy));
+    a.ActionPaste->setIcon(ToolbarIcon(IconPaste));
     FEditMenu = new QMenu("&Edit", this);
     FEditMenu->setToolTip("Edit commands");
     FEditMenu->addAction(a.ActionCut);
@@ -30,7 +64,8 @@ void TKlvForm::BuildMenus() {
     goOnline->addAction(a.ActionGoOnlineLast);
     for (QAction* com : a.ActionGoOnlineCom)
         goOnline->addAction(com);
-    FEditMenu->addAction(a.ActionGoOffline);
+    FEditMenu->addAction(MenuEntry(this, a.ActionGoOffline, a.ActionGoOffline->text(),
+                                   "Disconnect from KELVO device on active COM port"));
     FEditMenu->addAction(a.ActionScanCom);
     FEditMenu->addSeparator();
     FEditMenu->addAction(a.ActionEditValue);
@@ -45,7 +80,8 @@ void TKlvForm::BuildMenus() {
 
     FViewMenu = new QMenu("&View", this);
     FViewMenu->menuAction()->setStatusTip("View commands");
-    FViewMenu->addAction(a.ActionViewLog);
+    FViewMenu->addAction(
+        MenuEntry(this, a.ActionViewLog, "View &Log", a.ActionViewLog->statusTip()));
     FViewMenu->addAction(a.ActionUpdateLog);
     FViewMenu->addAction(a.ActionSaveLog);
     FViewMenu->addAction(a.ActionFindNextError);

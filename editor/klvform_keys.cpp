@@ -4,11 +4,30 @@
 #include <QKeyEvent>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTreeView>
 
 namespace kelvo {
 
+// The control of the current page that keys from the tab strip go to: on the
+// Display page the list (not the find field above it), elsewhere the page's
+// first control in the Tab order.
+QWidget* TKlvForm::EnterCurrentPage() {
+    QTabBar* strip = TabbedPages->tabBar();
+    if (TabbedPages->currentWidget() == TabDisplay && KelvoListView->isVisible() &&
+        KelvoListView->isEnabled()) {
+        KelvoListView->setFocus(Qt::TabFocusReason);
+        return KelvoListView;
+    }
+    QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier, "\t");
+    QApplication::sendEvent(strip, &tab);
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    QWidget* focused = QApplication::focusWidget();
+    return focused == strip ? nullptr : focused;
+}
+
 // Keys that move through a page's content, pressed while the tab strip has the
-// focus, go into the page: the focus moves there and the key follows it.
+// focus, go into the page: the focus moves there and the key follows it. Tab
+// itself only moves the focus into the page.
 bool TKlvForm::ForwardTabStripKey(QEvent* event) {
     if (event->type() != QEvent::KeyPress)
         return false;
@@ -17,6 +36,12 @@ bool TKlvForm::ForwardTabStripKey(QEvent* event) {
         return false;
     auto* key = static_cast<QKeyEvent*>(event);
     const Qt::KeyboardModifiers held = key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier);
+    if (key->key() == Qt::Key_Tab && key->modifiers() == Qt::NoModifier) {
+        // Elsewhere Tab moves on as it always does.
+        if (TabbedPages->currentWidget() != TabDisplay)
+            return false;
+        return EnterCurrentPage() != nullptr;
+    }
     bool forward = false;
     switch (key->key()) {
     case Qt::Key_PageUp:
@@ -36,11 +61,8 @@ bool TKlvForm::ForwardTabStripKey(QEvent* event) {
     }
     if (!forward)
         return false;
-    QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier, "\t");
-    QApplication::sendEvent(strip, &tab);
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    QWidget* focused = QApplication::focusWidget();
-    if (!focused || focused == strip)
+    QWidget* focused = EnterCurrentPage();
+    if (!focused)
         return false;
     QKeyEvent again(QEvent::KeyPress, Qt::Key(key->key()), held);
     QApplication::sendEvent(focused, &again);

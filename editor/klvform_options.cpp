@@ -192,6 +192,13 @@ void TKlvForm::CmbxLanguageChange() {
     ForEachEditor([](TKlvForm& editor) { editor.SyncOptions(); });
 }
 
+int TKlvForm::CheckedBaudRate() const {
+    for (const QRadioButton* button : {Rbtn1152, Rbtn576, Rbtn192})
+        if (button && button->isChecked())
+            return button->property("tag").toInt();
+    return 115200;
+}
+
 void TKlvForm::RbtnBaudrateClick(int baud) {
     if (!Kelvo() || !FOnline)
         return;

@@ -10,6 +10,8 @@ namespace kelvo {
 
 namespace {
 QPointer<QStatusBar> hookedBar;
+// The status text the bar was last given; any other message is a hint.
+QString shownStatus;
 } // namespace
 
 TControlWndprocImp::TControlWndprocImp(QObject* control, THandler handler)
@@ -36,6 +38,14 @@ TStatusbarWndproc::TStatusbarWndproc(QStatusBar* bar)
           return false;
       }) {
     hookedBar = bar;
+    shownStatus.clear();
+    // A hint (of a menu entry, a toolbar button, any control) that goes away
+    // gives the bar back to the status text.
+    if (bar)
+        connect(bar, &QStatusBar::messageChanged, this, [](const QString& message) {
+            if (message.isEmpty())
+                Refresh();
+        });
 }
 
 TStatusbarWndproc::~TStatusbarWndproc() {
@@ -51,8 +61,12 @@ void TStatusbarWndproc::Refresh() {
         return;
     const TFilesaveForm* form = ActiveDocumentWindow();
     const QString text = form ? QString::fromStdString(form->StatusText()) : QString();
-    // A menu hint shown meanwhile keeps the bar until it goes away.
-    if (hookedBar->currentMessage() != text)
+    // A hint shown meanwhile keeps the bar until it goes away.
+    const QString current = hookedBar->currentMessage();
+    if (!current.isEmpty() && current != shownStatus)
+        return;
+    shownStatus = text;
+    if (current != text)
         hookedBar->showMessage(text);
 }
 

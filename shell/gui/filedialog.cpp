@@ -96,6 +96,9 @@ public:
     TTypedFileDialog(QWidget* parent, const QString& title, std::string filter)
         : QFileDialog(parent, title), FFilter(std::move(filter)) {
         setOption(QFileDialog::DontUseNativeDialog);
+        // Writing over an existing file is asked by the file transfer itself
+        // ("exists! Replace?"); the dialog does not ask a question of its own.
+        setOption(QFileDialog::DontConfirmOverwrite);
         connect(this, &QFileDialog::filterSelected, this, [this] { AdjustTypedName(); });
     }
     void accept() override {
@@ -103,7 +106,7 @@ public:
             const std::string chosen = selectedFiles().front().toStdString();
             const std::string adjusted = AdjustToFilterPatterns(chosen, Patterns());
             if (adjusted != chosen) {
-                selectFile(QString::fromStdString(adjusted));
+                ShowCorrectedName(adjusted);
                 return;
             }
         }
@@ -113,6 +116,21 @@ public:
 private:
     std::string Patterns() const {
         return FilterPatterns(FFilter, int(nameFilters().indexOf(selectedNameFilter())) + 1);
+    }
+    // The name field shows the corrected name, also while it has the focus
+    // (the user confirmed with Enter): selectFile leaves a focused field as
+    // it is.
+    void ShowCorrectedName(const std::string& adjusted) {
+        auto* edit = findChild<QLineEdit*>("fileNameEdit");
+        if (edit && !edit->text().isEmpty()) {
+            const std::string typed = edit->text().toStdString();
+            const std::string corrected = AdjustToFilterPatterns(typed, Patterns());
+            if (corrected != typed) {
+                edit->setText(QString::fromStdString(corrected));
+                return;
+            }
+        }
+        selectFile(QString::fromStdString(adjusted));
     }
     void AdjustTypedName() {
         auto* edit = findChild<QLineEdit*>("fileNameEdit");

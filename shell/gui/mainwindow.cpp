@@ -12,6 +12,7 @@
 #include "shell/gui/lockclose.h"
 #include "shell/gui/mainform.h"
 #include "shell/gui/registerform.h"
+#include "shell/gui/shared_keys.h"
 #include "shell/gui/toolbar_icons.h"
 
 #include <QAbstractEventDispatcher>
@@ -72,6 +73,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
         std::make_unique<TFileDrop>(this, [this](int, const std::string& name) { OpenFile(name); });
 
     TLockClose::Global().Attach(this);
+    FSharedKeys = std::make_unique<TSharedKeys>(this);
     if (auto* dispatcher = QAbstractEventDispatcher::instance())
         connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this,
                 &TMainForm::UpdateActions);
@@ -89,9 +91,12 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
 TMainForm::~TMainForm() {
     // The area outlives this part of the window: nothing may reach it from there.
     FArea->disconnect(this);
+    for (const QMetaObject::Connection& watch : FMergedMenuWatch)
+        disconnect(watch);
     if (auto* dispatcher = QAbstractEventDispatcher::instance())
         dispatcher->disconnect(this);
     TLockClose::Global().Attach(nullptr);
+    FSharedKeys.reset();
     FFileDrop.reset();
     IniHlst().Save();
     if (TIniHlstEntry* recent = IniHlst().At(HlstRecent))
@@ -394,14 +399,31 @@ void TMainForm::SubWindowActivated(QMdiSubWindow* window) {
 
 void TMainForm::MergeMenus(TFilesaveForm* form) {
     QMenuBar* bar = menuBar();
-    for (QAction* action : FMergedMenuActions)
-        bar->removeAction(action);
+    for (const QMetaObject::Connection& watch : FMergedMenuWatch)
+        disconnect(watch);
+    FMergedMenuWatch.clear();
+    // A menu that went with its window took its entry out of the bar itself.
+    for (const QPointer<QAction>& action : FMergedMenuActions)
+        if (action)
+            bar->removeAction(action);
     FMergedMenuActions.clear();
     const QList<QMenu*> menus = form ? form->MergedMenus() : QList<QMenu*>();
-    FEditMenu->menuAction()->setVisible(menus.isEmpty());
+    // Only menus that stand in the bar hold their mnemonics: while the
+    // window's menus take the place of the Edit menu, the Edit menu leaves the
+    // bar, and Alt+E opens the window's.
+    QAction* ownEdit = FEditMenu->menuAction();
+    ownEdit->setVisible(menus.isEmpty());
+    if (menus.isEmpty() && !bar->actions().contains(ownEdit))
+        bar->insertAction(FScrollMenu->menuAction(), ownEdit);
+    else if (!menus.isEmpty())
+        bar->removeAction(ownEdit);
     for (QMenu* menu : menus) {
         bar->insertAction(FScrollMenu->menuAction(), menu->menuAction());
         FMergedMenuActions.push_back(menu->menuAction());
+        // A window deleted while its menus stand here gives the bar its own
+        // Edit menu back at once, whatever the area reports afterwards.
+        FMergedMenuWatch.push_back(
+            connect(menu, &QObject::destroyed, this, [this] { MergeMenus(nullptr); }));
     }
 
     for (const QPointer<QAction>& action : FMergedFileActions)
@@ -493,10 +515,14 @@ void TMainForm::SaveCommand(int tag) {
 }
 
 void TMainForm::ActionFileCloseAllExecute() {
-    const auto children = Children();
+    // A window that stays open (its question was cancelled, or a device
+    // exchange holds it) does not keep the others from closing.
+    std::vector<QPointer<QMdiSubWindow>> children;
+    for (QMdiSubWindow* child : Children())
+        children.emplace_back(child);
     for (auto it = children.rbegin(); it != children.rend(); ++it) {
-        if (!(*it)->close())
-            return;
+        if (*it)
+            (*it)->close();
     }
 }
 

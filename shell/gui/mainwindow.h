@@ -22,6 +22,7 @@ namespace kelvo {
 
 class TFileDialog;
 class TFileDrop;
+class TSharedKeys;
 class TFilesaveForm;
 class TStatusbarWndproc;
 
@@ -133,7 +134,10 @@ private:
     QMenu* FWindowMenu = nullptr;
     QMenu* FHelpMenu = nullptr;
     QAction* FWindowListSeparator = nullptr;
-    QList<QAction*> FMergedMenuActions;
+    // The entries of the active window's menus in the bar; a menu may go
+    // with its window before the bar hears of it.
+    QList<QPointer<QAction>> FMergedMenuActions;
+    QList<QMetaObject::Connection> FMergedMenuWatch;
     // The active window's File commands: they go when the window goes.
     QList<QPointer<QAction>> FMergedFileActions;
     QList<QAction*> FProgramFileCommands;
@@ -141,6 +145,7 @@ private:
     QAction* FFileCommandsEnd = nullptr;
     std::unique_ptr<TStatusbarWndproc> FStatusHook;
     std::unique_ptr<TFileDrop> FFileDrop;
+    std::unique_ptr<TSharedKeys> FSharedKeys;
     bool FStarted = false;
 };
 

@@ -4,16 +4,19 @@
 #include "model/dlgline_bits.h"
 #include "shell/gui/filedialog.h"
 #include "shell/gui/filesaveform.h"
+#include "shell/gui/toolbar_icons.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTest>
 #include <QTreeView>
 #include <filesystem>
 #include <stdlib.h>
@@ -165,6 +168,102 @@ TEST_F(Editor, CopySelectedLinesFromTheMenuActsAsCtrlCInTheList) {
     const std::string text = QGuiApplication::clipboard()->text().toStdString();
     EXPECT_NE(text.find("Beta"), std::string::npos) << text;
     EXPECT_EQ(text.find("Alpha"), std::string::npos) << text;
+}
+
+TEST_F(Editor, CopyWithoutASelectedLineLeavesTheClipboardAlone) {
+    LoadLines({LongLine(0x10, 0, "Alpha", 5), LongLine(0x11, 0, "Beta", 6)});
+    SelectRow(1);
+    Form->KelvoListView->selectionModel()->clearSelection();
+    ASSERT_TRUE(Form->KelvoListView->currentIndex().isValid()) << "a current cell, no selection";
+    ASSERT_TRUE(Form->KelvoListView->hasFocus());
+    QGuiApplication::clipboard()->setText("untouched");
+    Form->UpdateActions();
+    QTest::keyClick(Form->KelvoListView, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), "untouched") << "Ctrl+C";
+    QTest::keyClick(Form->KelvoListView, Qt::Key_Insert, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), "untouched") << "Ctrl+Ins";
+    Form->Actions().ActionCopy->trigger();
+    EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), "untouched") << "Edit > Copy";
+
+    SelectRow(0);
+    Form->UpdateActions();
+    QTest::keyClick(Form->KelvoListView, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_NE(QGuiApplication::clipboard()->text().toStdString().find("Alpha"), std::string::npos)
+        << "a selected line is copied by the key";
+}
+
+TEST_F(Editor, ADoubleClickAnywhereOnTheListAndAnInPlaceEditEditTheValue) {
+    LoadLines({LongLine(0x10, 0, "Alpha", 5), LongLine(0x11, 0, "Beta", 6)});
+    const int alpha = RowOf(Find(0x10));
+    const int beta = RowOf(Find(0x11));
+    ASSERT_GE(alpha, 0);
+    ASSERT_GE(beta, 0);
+    SelectRow(beta);
+    QTreeView* list = Form->KelvoListView;
+    const QRect first = list->visualRect(list->model()->index(alpha, 1));
+    const QRect last = list->visualRect(list->model()->index(list->model()->rowCount() - 1, 1));
+    const QPoint below(last.center().x(), last.bottom() + 30);
+    ASSERT_LT(below.y(), list->viewport()->height());
+    // Each attempt runs Edit Value once: the value dialog for a selected line,
+    // the message when no line is selected.
+    const auto attempts = [this] {
+        int refused = 0;
+        for (const TAsked& asked : Prompt.Asked)
+            refused += asked.Text == "This line can't be changed!";
+        return Values.Shown + refused;
+    };
+
+    // The first click of a double click selects the row.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, first.center());
+    Values.Texts = {std::string("8")};
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, first.center());
+    EXPECT_EQ(attempts(), 1) << "on a row";
+    EXPECT_EQ(Find(0x10)->Value->GetText(), "8");
+
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, below);
+    EXPECT_EQ(attempts(), 2) << "below the last row";
+
+    SelectRow(beta);
+    Values.Texts = {std::string("9")};
+    list->edit(list->model()->index(beta, 0));
+    EXPECT_EQ(attempts(), 3) << "an attempt to edit the row in place";
+    EXPECT_EQ(Find(0x11)->Value->GetText(), "9");
+}
+
+TEST_F(Editor, MenuEntriesCarryTheirOwnTextsAndCutCopyPasteTheToolbarsImages) {
+    const TEditorActions& a = Form->Actions();
+    QAction* viewLog = Form->ViewMenu()->actions().value(0);
+    ASSERT_TRUE(viewLog);
+    EXPECT_EQ(viewLog->text().section('\t', 0, 0), "View &Log");
+    EXPECT_EQ(a.ActionViewLog->text(), "&View Log") << "the action keeps its caption";
+    viewLog->trigger();
+    EXPECT_TRUE(Form->LogVisible());
+    EXPECT_TRUE(viewLog->isChecked()) << "the entry shows the check mark";
+    viewLog->trigger();
+    EXPECT_FALSE(Form->LogVisible());
+    EXPECT_FALSE(viewLog->isChecked());
+
+    QAction* offline = nullptr;
+    for (QAction* entry : Form->EditMenu()->actions())
+        if (entry->text().startsWith("Go O&ffline"))
+            offline = entry;
+    ASSERT_TRUE(offline);
+    EXPECT_EQ(offline->statusTip(), "Disconnect from KELVO device on active COM port");
+    EXPECT_EQ(a.ActionGoOffline->statusTip(), "Disconnect from KELVO device on selected COM port");
+    LoadDeviceDialog();
+    Form->UpdateActions();
+    EXPECT_FALSE(offline->isEnabled()) << "offline: as the action";
+    GoOnline(1);
+    Form->UpdateActions();
+    EXPECT_TRUE(offline->isEnabled());
+    offline->trigger();
+    EXPECT_FALSE(Doc().IsOnline());
+
+    const auto image = [](const QIcon& icon) { return icon.pixmap(16, 16).toImage(); };
+    ASSERT_FALSE(a.ActionCut->icon().isNull());
+    EXPECT_EQ(image(a.ActionCut->icon()), image(ToolbarIcon(IconCut)));
+    EXPECT_EQ(image(a.ActionCopy->icon()), image(ToolbarIcon(IconCopy)));
+    EXPECT_EQ(image(a.ActionPaste->icon()), image(ToolbarIcon(IconPaste)));
 }
 
 TEST_F(Editor, AboutTabShowsTheFileTheLinkAndTheDialog) {
@@ -395,6 +494,44 @@ TEST_F(Editor, APortThatCannotBeOpenedIsNamedInTheStatusText) {
               std::string::npos)
         << Form->StatusText();
     EXPECT_EQ(Form->StatusText().find('\n'), std::string::npos) << "one line";
+}
+
+TEST_F(Editor, KeysOnTheTabStripReachTheListNotTheFindField) {
+    std::vector<TSimLine> lines;
+    for (int i = 0; i < 60; ++i)
+        lines.push_back(LongLine(std::uint16_t(0x10 + i), 0, "Line " + std::to_string(i), i));
+    LoadLines(lines);
+    QApplication::setActiveWindow(Form);
+    QTreeView* list = Form->KelvoListView;
+    QTabBar* strip = Form->TabbedPages->tabBar();
+    const auto row = [list] { return list->currentIndex().row(); };
+    list->setCurrentIndex(list->model()->index(0, 0));
+
+    strip->setFocus();
+    QTest::keyClick(strip, Qt::Key_Tab);
+    EXPECT_TRUE(list->hasFocus()) << "Tab";
+    EXPECT_EQ(row(), 0) << "Tab only moves the focus";
+
+    strip->setFocus();
+    QTest::keyClick(strip, Qt::Key_Down);
+    EXPECT_TRUE(list->hasFocus());
+    EXPECT_EQ(row(), 1) << "Down moves the row cursor";
+
+    strip->setFocus();
+    QTest::keyClick(strip, Qt::Key_PageDown);
+    EXPECT_TRUE(list->hasFocus());
+    EXPECT_GT(row(), 2) << "Page Down";
+
+    strip->setFocus();
+    QTest::keyClick(strip, Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(row(), 59) << "Ctrl+End";
+    strip->setFocus();
+    QTest::keyClick(strip, Qt::Key_PageUp);
+    EXPECT_LT(row(), 59) << "Page Up";
+    strip->setFocus();
+    QTest::keyClick(strip, Qt::Key_Home, Qt::ControlModifier);
+    EXPECT_EQ(row(), 0) << "Ctrl+Home";
+    EXPECT_TRUE(Form->EditFind->text().isEmpty()) << "nothing was typed into the find field";
 }
 
 TEST_F(Editor, ScrollingKeysOnTheTabStripGoIntoThePage) {

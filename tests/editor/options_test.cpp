@@ -41,6 +41,18 @@ protected:
     QPointer<TKlvForm> Second;
 };
 
+TEST_F(Options, ADocumentLoadedIntoTheWindowRunsAtTheRateItsButtonShows) {
+    Form->CkbxSpecialOpt->click();
+    Form->Rbtn576->click();
+    ASSERT_EQ(Doc().Stream->Baud(), 57600);
+    LoadDeviceDialog();
+    EXPECT_TRUE(Form->Rbtn576->isChecked());
+    EXPECT_EQ(Doc().Stream->Baud(), 57600) << "the button and the link agree";
+    Form->Rbtn1152->click();
+    LoadDeviceDialog();
+    EXPECT_EQ(Doc().Stream->Baud(), 115200);
+}
+
 TEST_F(Options, ProductionModeNeedsThePasswordAsTheExactFirstArgument) {
     Form->CkbxSpecialOpt->click();
     ASSERT_TRUE(Form->CkbxProdmod->isEnabled());

@@ -194,6 +194,29 @@ TEST_F(MainWindow, ClosingWithAModifiedDocumentAndCancelKeepsEverythingOpen) {
     EXPECT_TRUE(Form.Children().empty());
 }
 
+TEST_F(MainWindow, CloseAllGoesOnPastAWindowThatStaysOpen) {
+    QPointer<TTextWindow> a = Open("a.txt", "1");
+    QPointer<TTextWindow> b = Open("b.txt", "2");
+    QPointer<TTextWindow> c = Open("c.txt", "3");
+    QPointer<TTextWindow> d = Open("d.txt", "4");
+    b->Document()->Info.SetModified(TFileInfo::UndeterminedSize);
+    c->CloseLock.Lock();
+    Prompt.Answers = {IdCancel};
+    Form.UpdateActions();
+    ASSERT_TRUE(Form.ActionFileCloseAll->isEnabled());
+    Form.ActionFileCloseAll->trigger();
+    test::DrainEvents();
+    EXPECT_FALSE(d) << "the last first";
+    EXPECT_TRUE(c) << "held by a device exchange";
+    EXPECT_TRUE(b) << "its question was cancelled";
+    EXPECT_FALSE(a) << "closed after the windows that stayed";
+    ASSERT_EQ(Prompt.Asked.size(), 1u);
+    EXPECT_EQ(Prompt.Asked[0].Text, "Cancel pending modifications?");
+    EXPECT_TRUE(c->CloseLock.Unlock()) << "the refused close is carried out at the unlock";
+    test::DrainEvents();
+    EXPECT_FALSE(c);
+}
+
 TEST_F(MainWindow, TheProgramStaysOpenWhileADeviceExchangeHoldsAWindow) {
     TTextWindow* a = Open("a.txt", "1");
     a->CloseLock.Lock();

@@ -1,4 +1,5 @@
 #include "editor/klvform.h"
+#include "shell/gui/idledispatch.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -38,7 +39,7 @@ bool TKlvForm::ForwardTabStripKey(QEvent* event) {
         return false;
     QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier, "\t");
     QApplication::sendEvent(strip, &tab);
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    TIdleDispatch::ProcessMessagesWithoutInput();
     QWidget* focused = QApplication::focusWidget();
     if (!focused || focused == strip)
         return false;

@@ -1,6 +1,7 @@
 // kelvow32: the window program. Sets up the message boxes, the value dialogs
 // and the help for the window toolkit, registers the editor window and runs
 // the main window until it closes.
+#include "app/input_probe.h"
 #include "editor/register_klvform.h"
 #include "editor/restore_snapshot_dialog.h"
 #include "foundation/gui/autodialog.h"
@@ -36,9 +37,11 @@ constexpr const char* Usage =
     "new editor window that goes online on the last COM port, unless Auto Connect\n"
     "is switched off in the Options tab.\n"
     "\n"
-    "  -kalibrier   as the first argument: the Production Mode check box may be used\n"
-    "  --help       show this text and exit\n"
-    "  --version    show the version and exit\n"
+    "  -kalibrier    as the first argument: the Production Mode check box may be used\n"
+    "  --probe=FILE  write a line to FILE for every click, key, tab change, box and\n"
+    "                status text, with the time (for tests that drive the window)\n"
+    "  --help        show this text and exit\n"
+    "  --version     show the version and exit\n"
     "\n"
     "Arguments that begin with \"-\" are options; every other argument is a file.\n";
 
@@ -86,6 +89,9 @@ int main(int argc, char** argv) {
         }
     }
     QApplication app(argc, argv);
+    for (int i = 1; i < argc; ++i)
+        if (std::strncmp(argv[i], "--probe=", 8) == 0)
+            StartInputProbe(argv[i] + 8);
     QApplication::setApplicationName("KelvoW32");
     QApplication::setWindowIcon(ApplicationIcon());
 

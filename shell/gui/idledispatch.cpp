@@ -122,7 +122,9 @@ bool TIdleDispatch::RunOnce() {
         windows.emplace_back(w);
     try {
         for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
-            if (*it && (*it)->Document())
+            // A closed window goes at the next turn of the event loop, which
+            // its document's idle work would let run.
+            if (*it && !(*it)->Closed() && (*it)->Document())
                 (*it)->Document()->Idle(QCoreApplication::instance(), done);
         }
         if (previousHandler)

@@ -6,6 +6,7 @@
 #include "shell/filetype.h"
 #include "shell/gui/filesaveform.h"
 #include "shell/gui/mainform.h"
+#include "shell/gui/program_end.h"
 #include "shell/gui/registerform.h"
 
 #include <algorithm>
@@ -140,6 +141,9 @@ int OfferRecoveredDocuments() {
         return 0;
     const int answer = Prompt().Ask(RecoveryCaption, RecoveryQuestion(int(files.size())),
                                     TPromptIcon::Question, TPromptButtons::YesNo);
+    // Ended while the question was open: nobody answered, the copies stay.
+    if (TProgramEnd::Ending())
+        return 0;
     int opened = 0;
     for (const std::string& file : files) {
         if (answer == IdYes) {

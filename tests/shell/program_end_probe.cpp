@@ -1,8 +1,9 @@
-// A program that is ended by a signal in one of three situations, as
-// kelvow32 is: a message box open, the event loop idle, or a device exchange
-// of the idle work letting the loop run. It prints what happened, one
-// "key value" line each, for program_end_test.
-//     program_end_probe box|idle|exchange STATE_FOLDER
+// A program that is ended by a signal in one of four situations, as
+// kelvow32 is: a message box open, the event loop idle, a device exchange of
+// the idle work letting the loop run, or the question about recovered
+// documents open. It prints what happened, one "key value" line each, for
+// program_end_test.
+//     program_end_probe box|idle|exchange|offer STATE_FOLDER
 #include "shell/gui/filesaveform.h"
 #include "shell/gui/idledispatch.h"
 #include "shell/gui/program_end.h"
@@ -17,6 +18,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 namespace {
@@ -84,7 +87,7 @@ int main(int argc, char** argv) {
         document->Text = "before;";
         form.Take(document);
         raiseInExchange = true;
-    } else {
+    } else if (scenario != "offer") {
         auto* document = new test::TTextDocument;
         document->Text = "unsaved changes";
         form.Take(document);
@@ -103,6 +106,15 @@ int main(int argc, char** argv) {
         });
     } else if (scenario == "idle") {
         QTimer::singleShot(0, [] { std::raise(SIGHUP); });
+    } else if (scenario == "offer") {
+        // A copy left by an earlier run, and the question about it open.
+        const std::string folder = RecoveryDirectory();
+        std::filesystem::create_directories(folder);
+        std::ofstream(folder + "/earlier-1.txt") << "kept from before";
+        QTimer::singleShot(0, [] {
+            RaiseWhenBoxOpen(SIGTERM);
+            Print("opened", std::to_string(OfferRecoveredDocuments()));
+        });
     }
     const int code = app.exec();
     Print("exec", std::to_string(code));
@@ -112,6 +124,7 @@ int main(int argc, char** argv) {
     Print("copies", std::to_string(RecoveredFiles().size()));
     Print("settings", std::to_string(settingsWritten));
     Print("idle", std::to_string(idleCycles));
-    Print("text", static_cast<test::TTextDocument*>(form.Document())->Text);
+    if (form.Document())
+        Print("text", static_cast<test::TTextDocument*>(form.Document())->Text);
     return 0;
 }

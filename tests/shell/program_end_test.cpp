@@ -104,4 +104,14 @@ TEST_F(ProgramEnd, AnExchangeRunningFinishesAndNoOtherStarts) {
     EXPECT_EQ(run.Copies[0], "before;first half;second half;");
 }
 
+TEST_F(ProgramEnd, EndedWhileTheRecoveryQuestionIsOpenTheCopiesStay) {
+    const TRun run = Run("offer");
+    ASSERT_TRUE(WIFEXITED(run.Status));
+    EXPECT_EQ(WEXITSTATUS(run.Status), 0);
+    EXPECT_EQ(run.Said.at("raised"), "15");
+    EXPECT_EQ(run.Said.at("opened"), "0");
+    ASSERT_EQ(run.Copies.size(), 1u) << "nobody answered: nothing is discarded";
+    EXPECT_EQ(run.Copies[0], "kept from before");
+}
+
 } // namespace

@@ -1,6 +1,7 @@
 // kelvow32: the window program. Sets up the message boxes, the value dialogs
 // and the help for the window toolkit, registers the editor window and runs
 // the main window until it closes.
+#include "app/input_probe.h"
 #include "editor/register_klvform.h"
 #include "editor/restore_snapshot_dialog.h"
 #include "foundation/gui/autodialog.h"
@@ -8,20 +9,19 @@
 #include "shell/gui/helpwindow.h"
 #include "shell/gui/inihlst.h"
 #include "shell/gui/mainwindow.h"
+#include "shell/gui/program_end.h"
 #include "shell/gui/qtprompt.h"
+#include "shell/gui/recovery.h"
 #include "shell/gui/registerform.h"
 #include "shell/gui/toolbar_icons.h"
 #include "shell/settings/ini_file.h"
 #include "shell/settings/ports_lookup.h"
 
 #include <QApplication>
-#include <QSocketNotifier>
 
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -36,37 +36,16 @@ constexpr const char* Usage =
     "new editor window that goes online on the last COM port, unless Auto Connect\n"
     "is switched off in the Options tab.\n"
     "\n"
-    "  -kalibrier   as the first argument: the Production Mode check box may be used\n"
-    "  --help       show this text and exit\n"
-    "  --version    show the version and exit\n"
+    "  -kalibrier    as the first argument: the Production Mode check box may be used\n"
+    "  --probe=FILE  write a line to FILE for every click, key, tab change, box and\n"
+    "                status text, with the time (for tests that drive the window)\n"
+    "  --help        show this text and exit\n"
+    "  --version     show the version and exit\n"
     "\n"
-    "Arguments that begin with \"-\" are options; every other argument is a file.\n";
-
-// SIGTERM and SIGINT close the main window as the user would (with the close
-// questions of modified documents), so the settings are written on the way.
-int signalPipe[2] = {-1, -1};
-
-void OnSignal(int) {
-    const char byte = 1;
-    [[maybe_unused]] const auto written = ::write(signalPipe[1], &byte, 1);
-}
-
-void CloseOnSignals(QWidget& window) {
-    if (::pipe(signalPipe) != 0)
-        return;
-    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &window);
-    QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window] {
-        char byte = 0;
-        [[maybe_unused]] const auto got = ::read(signalPipe[0], &byte, 1);
-        window.close();
-    });
-    struct sigaction action {};
-    action.sa_handler = OnSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    ::sigaction(SIGTERM, &action, nullptr);
-    ::sigaction(SIGINT, &action, nullptr);
-}
+    "Arguments that begin with \"-\" are options; every other argument is a file.\n"
+    "\n"
+    "Ended by SIGTERM, SIGHUP or SIGINT, or when the display goes away, the program\n"
+    "keeps every unsaved document in a recovery copy and offers it at the next start.\n";
 
 } // namespace
 
@@ -86,6 +65,9 @@ int main(int argc, char** argv) {
         }
     }
     QApplication app(argc, argv);
+    for (int i = 1; i < argc; ++i)
+        if (std::strncmp(argv[i], "--probe=", 8) == 0)
+            StartInputProbe(argv[i] + 8);
     QApplication::setApplicationName("KelvoW32");
     QApplication::setWindowIcon(ApplicationIcon());
 
@@ -107,9 +89,20 @@ int main(int argc, char** argv) {
     {
         TMainForm mainForm;
         InstallRestoreSnapshot(mainForm);
-        CloseOnSignals(mainForm);
+        // Ended from outside: no questions, the unsaved documents to recovery
+        // copies, the settings written.
+        TProgramEnd::Install([] {
+            IniHlst().Save();
+            EditorRegistration.WriteSettings();
+        });
+        // Documents kept when the last run was ended from outside.
+        QObject::connect(&mainForm, &TMainForm::StartingUp, [] { OfferRecoveredDocuments(); });
         mainForm.show();
         result = app.exec();
+        if (TProgramEnd::Ending()) {
+            TProgramEnd::Finish();
+            ProbeNote("end " + TProgramEnd::Reason());
+        }
     }
     CloseIniHlst();
     return result;

@@ -1,11 +1,11 @@
 #include "editor/editor_host.h"
 
 #include "editor/klvform.h"
+#include "shell/gui/idledispatch.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QTimer>
 #include <QTreeView>
 
@@ -97,8 +97,8 @@ void TEditorHost::StatusChanged() {
 
 void TEditorHost::ProcessMessages() {
     // Paint and timers, but no clicks or keys: nothing the user does may start
-    // under a device exchange.
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    // under a device exchange. What the user did meanwhile follows right after.
+    TIdleDispatch::ProcessMessagesWithoutInput();
 }
 
 void TEditorHost::SetBusy(bool busy) {

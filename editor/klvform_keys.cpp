@@ -1,4 +1,5 @@
 #include "editor/klvform.h"
+#include "shell/gui/idledispatch.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -20,7 +21,7 @@ QWidget* TKlvForm::EnterCurrentPage() {
     }
     QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier, "\t");
     QApplication::sendEvent(strip, &tab);
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    TIdleDispatch::ProcessMessagesWithoutInput();
     QWidget* focused = QApplication::focusWidget();
     return focused == strip ? nullptr : focused;
 }

@@ -271,6 +271,8 @@ void TFilesaveForm::closeEvent(QCloseEvent* event) {
         return;
     }
     QMdiSubWindow::closeEvent(event);
+    if (event->isAccepted())
+        FClosed = true;
 }
 
 void TFilesaveForm::changeEvent(QEvent* event) {
@@ -282,6 +284,8 @@ void TFilesaveForm::changeEvent(QEvent* event) {
 }
 
 bool TFilesaveForm::event(QEvent* event) {
+    if (event->type() == QEvent::Show)
+        FClosed = false;
     if (event->type() == QEvent::WindowActivate || event->type() == QEvent::FocusIn) {
         lastActivated = this;
         emit StatusTextChanged();

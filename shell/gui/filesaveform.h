@@ -78,6 +78,9 @@ public:
     static std::string KindTitle(int kind);
 
     TFileType* Document() const { return FDocument.Get(); }
+    // Closed and about to go: its document takes no more idle work, as the
+    // window may be deleted whenever the event loop runs.
+    bool Closed() const { return FClosed; }
     const std::string& FileName() const { return FFileName; }
     TLockClose CloseLock;
 
@@ -98,6 +101,7 @@ protected:
 private:
     std::string FFileName;
     std::string FHint;
+    bool FClosed = false;
 };
 
 // Binds a document window to one document type: a load that produced any

@@ -549,6 +549,7 @@ void TMainForm::StartUp() {
     if (FStarted)
         return;
     FStarted = true;
+    emit StartingUp();
     InitKinds();
     for (int n = 1;; ++n) {
         const std::string name = GetParamFile(n);

@@ -105,6 +105,9 @@ signals:
     void FileOpened(const std::string& name);
     void FileFailed(const std::string& name);
     void DirectoryChosen(const std::string& directory);
+    // The start-up step begins: the window is shown, and nothing of the
+    // start-up has run yet.
+    void StartingUp();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -2,12 +2,14 @@
 
 #include "foundation/codepage.h"
 #include "shell/gui/mainform.h"
+#include "shell/gui/program_end.h"
 
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStringDecoder>
 
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -100,19 +102,30 @@ int TModalBoxScope::Depth() {
     return modalBoxDepth;
 }
 
-int TQtPrompt::Ask(const std::string& caption, const std::string& text, TPromptIcon icon,
-                   TPromptButtons buttons) {
-    QMessageBox box(BoxIcon(icon), PromptText(caption), PromptText(text), QMessageBox::NoButton,
-                    PromptParent());
+std::unique_ptr<QMessageBox> NewPromptBox(const std::string& caption, const std::string& text,
+                                          TPromptIcon icon, TPromptButtons buttons,
+                                          QWidget* parent) {
+    auto box = std::make_unique<QMessageBox>(BoxIcon(icon), PromptText(caption), PromptText(text),
+                                             QMessageBox::NoButton, parent);
     const auto set = BoxButtons(buttons);
     for (const auto& [button, answer] : set)
-        box.addButton(button);
-    box.setDefaultButton(set.front().first);
+        box->addButton(button);
+    box->setDefaultButton(set.front().first);
+    return box;
+}
+
+int TQtPrompt::Ask(const std::string& caption, const std::string& text, TPromptIcon icon,
+                   TPromptButtons buttons) {
+    // While the program ends nobody is there to answer: the box is not shown
+    // and says what closing it would.
+    if (TProgramEnd::Ending())
+        return EscapeAnswer(buttons);
+    const auto box = NewPromptBox(caption, text, icon, buttons, PromptParent());
     TModalBoxScope modal;
-    box.exec();
-    const QAbstractButton* clicked = box.clickedButton();
-    for (const auto& [button, answer] : set) {
-        if (clicked && clicked == box.button(button))
+    box->exec();
+    const QAbstractButton* clicked = box->clickedButton();
+    for (const auto& [button, answer] : BoxButtons(buttons)) {
+        if (clicked && clicked == box->button(button))
             return answer;
     }
     return EscapeAnswer(buttons);

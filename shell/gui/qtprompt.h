@@ -8,6 +8,9 @@
 
 #include <QString>
 
+#include <memory>
+
+class QMessageBox;
 class QWidget;
 
 namespace kelvo {
@@ -32,6 +35,12 @@ public:
     TModalBoxScope& operator=(const TModalBoxScope&) = delete;
     static int Depth();
 };
+
+// The box Ask shows, not yet shown: the caption, text, icon and buttons of the
+// system's message box, its first button the default.
+std::unique_ptr<QMessageBox> NewPromptBox(const std::string& caption, const std::string& text,
+                                          TPromptIcon icon, TPromptButtons buttons,
+                                          QWidget* parent);
 
 // The window a message box belongs to: the active window, else the main form.
 QWidget* PromptParent();

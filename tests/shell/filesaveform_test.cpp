@@ -236,6 +236,36 @@ TEST(IdleDispatch, VisitsDocumentsFromTheLastWindowToTheFirstAndIsNeverReentered
     EXPECT_FALSE(a->Nested) << "a modal loop inside idle work must not dispatch again";
 }
 
+// Its idle work lets the event loop run, as a device exchange does.
+class TTalkingDocument : public TTextDocument {
+public:
+    void Idle(void*, bool&) override {
+        ++Cycles;
+        TIdleDispatch::ProcessMessagesWithoutInput();
+    }
+    int Cycles = 0;
+};
+
+// A closed window is deleted at the next turn of the event loop; idle work that
+// let the loop turn would go on in a window that is gone.
+TEST(IdleDispatch, AClosedWindowTakesNoMoreIdleWork) {
+    auto* form = new TTextForm;
+    auto* doc = new TTalkingDocument;
+    doc->Text = "unchanged";
+    form->SetDocument(doc);
+    form->show();
+    const QPointer<TTextForm> alive(form);
+    EXPECT_TRUE(TIdleDispatch::RunOnce());
+    EXPECT_EQ(doc->Cycles, 1);
+
+    ASSERT_TRUE(form->close());
+    ASSERT_TRUE(alive) << "deleted later, not at once";
+    TIdleDispatch::RunOnce();
+    EXPECT_EQ(doc->Cycles, 1);
+    test::DrainEvents();
+    EXPECT_TRUE(alive.isNull());
+}
+
 TEST(FormServices, AdjustExtensionAndFilters) {
     TTextDocument doc;
     EXPECT_EQ(AdjustExtension(&doc, ""), "New.txt");

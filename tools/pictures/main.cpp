@@ -14,6 +14,8 @@
 #include "shell/gui/mainform.h"
 #include "shell/gui/mainwindow.h"
 #include "shell/gui/ports_dialog.h"
+#include "shell/gui/qtprompt.h"
+#include "shell/gui/recovery.h"
 #include "shell/gui/registerform.h"
 #include "shell/gui/toolbar_icons.h"
 #include "snapshots/snapshots.h"
@@ -28,6 +30,7 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMessageBox>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTreeView>
@@ -74,7 +77,7 @@ void RunCycles(TFileTypeKelvo& document, int cycles) {
 
 // The main window with two editors: one online with the virtual device, one
 // holding the demonstration data file; then the special options, the About
-// box and a help page.
+// box, the recovery question and a help page.
 bool MainWindowPictures(const QDir& dir) {
     bool ok = true;
     TKlvFormKind kind;
@@ -103,6 +106,14 @@ bool MainWindowPictures(const QDir& dir) {
     QApplication::processEvents();
     ok = Save(&about, dir, "about-box") && ok;
     about.hide();
+
+    // The question at the start after the program was ended from outside.
+    const auto recovery = NewPromptBox(RecoveryCaption, RecoveryQuestion(2), TPromptIcon::Question,
+                                       TPromptButtons::YesNo, &main);
+    recovery->show();
+    QApplication::processEvents();
+    ok = Save(recovery.get(), dir, "recovery-question") && ok;
+    recovery->hide();
 
     THelpWindow* help = THelpWindow::Show("editor.html", &main);
     QApplication::processEvents();

@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPointer>
@@ -115,6 +116,8 @@ private:
             Write("box " + OneLine(box->windowTitle()) + "|" + OneLine(box->text()));
         } else if (auto* dialog = qobject_cast<QDialog*>(widget); dialog && dialog->isWindow()) {
             Write("box " + OneLine(dialog->windowTitle()) + "|");
+        } else if (auto* menu = qobject_cast<QMenu*>(widget)) {
+            Write("menu " + OneLine(menu->title().remove('&')));
         } else if (auto* child = qobject_cast<QMdiSubWindow*>(widget)) {
             Write("child " + OneLine(child->windowTitle()));
         }

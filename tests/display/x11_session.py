@@ -455,6 +455,22 @@ def case_program_shortcut(session):
     session.close_box("Return", "Program KELVO Device")
 
 
+def case_menu_mnemonics(session):
+    """Right after start with an editor window, every menu of the bar opens by
+    its mnemonic, the editor's merged Edit and View menus too."""
+    session.prepare_program()
+    session.start_program()
+    session.go_online_and_answer()
+    for letter, title in (("f", "File"), ("e", "Edit"), ("v", "View"), ("w", "Window"),
+                          ("h", "Help")):
+        t = now_ms()
+        session.key("alt+" + letter)
+        session.probe.wait("menu " + title, since=t, timeout=5, alive=session.alive)
+        session.key("Escape")
+        session.key("Escape")
+        session.refocus()
+
+
 def close_program_asks(session):
     """Alt+F4 asks the close question of a modified document."""
     t = now_ms()
@@ -566,6 +582,7 @@ def case_lost_display(session):
 CASES = {
     "input_online": case_input_online,
     "program_shortcut": case_program_shortcut,
+    "menu_mnemonics": case_menu_mnemonics,
     "close_question": case_close_question,
     "sigterm_recovery": case_sigterm_recovery,
     "lost_display": case_lost_display,

@@ -29,6 +29,9 @@ BUILD_TYPE=RelWithDebInfo
 # ccache keeps compiled objects between builds, also between clones of the
 # project (paths below the parent folder are taken as relative).
 export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$(dirname "$ROOT")}"
+# The debug data name the folder of the build that compiled an object first;
+# without this the folder would be part of every object's key.
+export CCACHE_NOHASHDIR="${CCACHE_NOHASHDIR:-1}"
 launcher() {
     command -v ccache >/dev/null && echo "-DCMAKE_CXX_COMPILER_LAUNCHER=ccache"
     return 0

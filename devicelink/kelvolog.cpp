@@ -1,6 +1,6 @@
 #include "devicelink/kelvolog.h"
 
-#include "devicelink/controlcodes.h"
+#include "devicelink/protocol.h"
 #include "foundation/prompt.h"
 
 #include <algorithm>

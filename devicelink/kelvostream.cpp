@@ -1,7 +1,7 @@
 #include "devicelink/kelvostream.h"
 
-#include "devicelink/controlcodes.h"
 #include "devicelink/crc24.h"
+#include "devicelink/protocol.h"
 #include "devicelink/serialline.h"
 #include "foundation/exception.h"
 
@@ -13,13 +13,7 @@ namespace kelvo {
 namespace {
 
 constexpr std::int32_t RateWindow = 10'000'000; // microseconds
-constexpr int FrameReplyLength = 33;
-constexpr int BusyBudget = 100;
-constexpr int FrameAttempts = 4;
-constexpr int HandshakeAttempts = 16;
-constexpr int BusyPause = 320; // bit times
-constexpr int RetryPause = 10; // bit times
-constexpr int DataStart = 2;   // data follow START and the header
+constexpr int DataStart = 2;                    // data follow START and the header
 constexpr int AssemblyFull = DataStart + MaxFrameData;
 
 } // namespace
@@ -35,7 +29,7 @@ TKelvoStream::~TKelvoStream() {
 }
 
 std::int64_t TKelvoStream::ByteGap(const TLinkClock& clock) {
-    return std::max<std::int64_t>(clock.UnitsInFraction(2, 1000), 40);
+    return std::max<std::int64_t>(clock.UnitsInFraction(ByteGapMillis, 1000), MinByteGap);
 }
 
 std::string TKelvoStream::PortName() const {
@@ -122,15 +116,15 @@ int TKelvoStream::Exchange() {
     FTrace.TimeStamp = LinkTimeStamp();
     FTrace.Sent = FTrace.Echoed = FTrace.Replied = 0;
     if (!FLine)
-        return -1;
+        return ComNotOpen;
     if (FSendLength < 1 || FSendLength > SendBufferSize)
-        return -2;
+        return ComBadSendLength;
     if (FExpected < 1 || FExpected > MaxReply)
-        return -3;
+        return ComBadExpectedLength;
     // Whatever was left unread is about to be overwritten.
     FReadPos = FReadEnd = DataStart;
 
-    int com = 0;
+    int com = ComOk;
     const std::int64_t gap = ByteGap(FClock);
     int received = 0;
     // On a plain line the echo is back by the transmit end. Only a read that
@@ -139,28 +133,28 @@ int TKelvoStream::Exchange() {
     // count.
     std::int64_t emptyReadAt = -1;
     FLine->Purge(false);
-    if (FTrace.ComResult != 0 && !DiscardLateAnswer(gap))
+    if (FTrace.ComResult != ComOk && !DiscardLateAnswer(gap))
         com = ComLineGone;
     FClock.Restart();
     FLastWrite = FClock;
-    // The last stop bit has left 10 bit times per byte plus 11 after the
-    // restart; only then may the device drive the line.
-    const std::int64_t transmitEnd = 10 * FSendLength + 11;
+    // Only once the last stop bit has left may the device drive the line.
+    const std::int64_t transmitEnd = ByteTime * FSendLength + TransmitTail;
     FLastTransmitEnd = transmitEnd;
-    const long written = com != 0 ? 0 : FLine->Write(FSend, static_cast<std::size_t>(FSendLength));
+    const long written =
+        com != ComOk ? 0 : FLine->Write(FSend, static_cast<std::size_t>(FSendLength));
     FTrace.Sent = static_cast<std::int32_t>(std::max<long>(written, 0));
-    if (com != 0 || written == LineGone) {
+    if (com != ComOk || written == LineGone) {
         com = ComLineGone;
     } else if (written < 0) {
-        com = -13;
+        com = ComWriteFailed;
     } else if (written < FSendLength) {
-        com = -14;
+        com = ComShortWrite;
     } else {
         FClock.WaitUntil(transmitEnd);
         if (!FLine->SetRts(false) || !FLine->SetDtr(true)) {
-            com = -17;
+            com = ComLineControlFailed;
         } else {
-            const std::int64_t overallDeadline = transmitEnd + 40 * (FExpected + 1);
+            const std::int64_t overallDeadline = transmitEnd + ReplyByteAllowance * (FExpected + 1);
             std::int64_t readDeadline = transmitEnd + gap;
             // When the last bytes came in: behind an adapter the next ones
             // may follow only when its latency timer runs out again.
@@ -173,12 +167,12 @@ int TKelvoStream::Exchange() {
                 // A header may announce more data than a frame can hold: never
                 // read past the expected total (nor the buffer behind it).
                 wanted = std::min(wanted, total);
-                // The bytes still wanted take their 10 bit times each on the
+                // The bytes still wanted take their byte time each on the
                 // line: no need to wake for every one of them. Never past the
                 // read deadline.
                 if (received > 0 && wanted - received > 1)
                     FClock.SleepUntil(
-                        std::min(lastBytesAt + 10 * (wanted - received - 1), readDeadline));
+                        std::min(lastBytesAt + ByteTime * (wanted - received - 1), readDeadline));
                 const std::int64_t readStart = received == 0 ? FClock.Elapsed(false) : 0;
                 const long n =
                     FLine->Read(FReceive + received, static_cast<std::size_t>(wanted - received));
@@ -223,7 +217,7 @@ int TKelvoStream::Exchange() {
                     FReplyPos = FSendLength;
                     const std::uint8_t reply = FReceive[FSendLength];
                     if (std::memcmp(FReceive, FSend, FSendLength) != 0) {
-                        com = -102;
+                        com = ComEchoDiffers;
                     } else if (FSendLength == 1 && FSend[0] == CodeConti && reply == CodeFinis) {
                         break;
                     } else if (reply == CodeStart &&
@@ -240,7 +234,7 @@ int TKelvoStream::Exchange() {
                 }
             }
             if (com != ComLineGone && received - std::min(received, FSendLength) == 0)
-                com = -15;
+                com = ComNoReply;
         }
     }
 
@@ -259,8 +253,8 @@ int TKelvoStream::Exchange() {
     FLog.Add(FTrace, FSend, FReceive, FReceive + FTrace.Echoed);
     FReplyPos = FTrace.Echoed;
 
-    FTrace.StreamResult = com != 0 ? -1 : 0;
-    if (com != 0) {
+    FTrace.StreamResult = com != ComOk ? StreamExchangeFailed : StreamOk;
+    if (com != ComOk) {
         ++FFailed;
         FFailedRate.Event(1);
     } else {
@@ -281,7 +275,7 @@ bool TKelvoStream::DiscardLateAnswer(std::int64_t gap) {
     // the longest answer takes. What has already come in is read before any
     // deadline is looked at, so a late wake-up cannot leave it behind.
     const std::int64_t latency = FLatency.Estimate();
-    const std::int64_t limit = 10 * ReceiveBufferSize + gap + latency;
+    const std::int64_t limit = ByteTime * ReceiveBufferSize + gap + latency;
     unsigned char scrap[ReceiveBufferSize];
     FClock.Restart();
     std::int64_t quietUntil = gap + latency;
@@ -318,7 +312,7 @@ int TKelvoStream::SendCode(std::uint8_t code, int expected) {
     if (expected >= 0)
         FExpected = expected;
     else
-        FExpected = FTrace.StreamResult == 0 ? -expected : 0;
+        FExpected = FTrace.StreamResult == StreamOk ? -expected : 0;
     Exchange();
     return FTrace.StreamResult;
 }
@@ -326,18 +320,18 @@ int TKelvoStream::SendCode(std::uint8_t code, int expected) {
 int TKelvoStream::AcknowledgeFinis() {
     if (!FFinis)
         return FTrace.StreamResult;
-    for (int attempt = 0; attempt < 4; ++attempt) {
+    for (int attempt = 0; attempt < FinisAttempts; ++attempt) {
         SendCode(FFinis ? CodeFinis : CodeReady, -1);
         if (OneByteReply()) {
             const std::uint8_t reply = Reply()[0];
             FFinis = reply == CodeFinis;
             if (reply == CodeReady)
                 return FTrace.StreamResult;
-            FTrace.StreamResult = -12;
+            FTrace.StreamResult = StreamFinisUnexpected;
         }
     }
-    FTrace.StreamResult = -13;
-    return -13;
+    FTrace.StreamResult = StreamFinisFailed;
+    return StreamFinisFailed;
 }
 
 int TKelvoStream::Handshake(std::uint8_t code) {
@@ -347,35 +341,35 @@ int TKelvoStream::Handshake(std::uint8_t code) {
     for (;;) {
         if (AcknowledgeFinis() >= 0 && FConversation)
             return 0;
-        int pause = 4;
+        int pause = HandshakePause;
         SendCode(code, -1);
-        if (FTrace.StreamResult == 0) {
+        if (FTrace.StreamResult == StreamOk) {
             if (FTrace.Replied == 1) {
                 const std::uint8_t reply = Reply()[0];
                 if (reply == code)
                     return 0;
                 if (reply == CodeRepwt) {
                     if (--busy == 0) {
-                        FTrace.StreamResult = -121;
-                        return -121;
+                        FTrace.StreamResult = StreamHandshakeBusyTooLong;
+                        return StreamHandshakeBusyTooLong;
                     }
-                    FTrace.StreamResult = -120;
-                    pause = 32;
+                    FTrace.StreamResult = StreamHandshakeBusy;
+                    pause = BusyPause;
                     attempts = HandshakeAttempts;
                 } else if (reply == CodeFinis) {
                     FFinis = true;
                     pause = 0;
                 } else {
-                    FTrace.StreamResult = -122;
+                    FTrace.StreamResult = StreamHandshakeUnexpected;
                 }
             } else {
-                FTrace.StreamResult = -130;
+                FTrace.StreamResult = StreamHandshakeLongAnswer;
             }
         }
-        Pause(pause * 10);
+        Pause(pause);
         if (--attempts == 0) {
-            FTrace.StreamResult = -111;
-            return -111;
+            FTrace.StreamResult = StreamHandshakeFailed;
+            return StreamHandshakeFailed;
         }
     }
 }
@@ -424,18 +418,18 @@ int TKelvoStream::CheckFrame() {
     const unsigned char* f = Reply();
     const int n = count - FrameOverhead;
     if (n < 1 || n > MaxFrameData)
-        return -910;
+        return StreamFrameBadLength;
     if (f[0] != CodeStart)
-        return -911;
+        return StreamFrameNoStart;
     if ((f[1] & 0x1F) != n)
-        return -912;
+        return StreamFrameCountDiffers;
     if (f[1] & 0x80)
-        return -913;
+        return StreamFrameHighBit;
     const std::uint32_t crc = Crc24(f + 1, static_cast<std::size_t>(n) + 1);
     const std::uint32_t found =
         (std::uint32_t{f[n + 2]} << 16) | (std::uint32_t{f[n + 3]} << 8) | f[n + 4];
     if (crc != found)
-        return -914;
+        return StreamFrameBadCrc;
     FReadPos = DataStart;
     FReadEnd = n + DataStart;
     return count;
@@ -446,8 +440,8 @@ int TKelvoStream::SendFrame() {
         return 0;
     const int n = BuildFrame();
     if (n < 0) {
-        FTrace.StreamResult = -201;
-        return -201;
+        FTrace.StreamResult = StreamNoFrameToSend;
+        return StreamNoFrameToSend;
     }
     int attempts = FrameAttempts;
     int busy = BusyBudget;
@@ -458,10 +452,10 @@ int TKelvoStream::SendFrame() {
             const std::uint8_t reply = Reply()[0];
             if (reply == CodeRepwt) {
                 if (--busy == 0) {
-                    FTrace.StreamResult = -221;
-                    return -221;
+                    FTrace.StreamResult = StreamSendBusyTooLong;
+                    return StreamSendBusyTooLong;
                 }
-                FTrace.StreamResult = -220;
+                FTrace.StreamResult = StreamSendBusy;
                 Pause(BusyPause);
                 attempts = FrameAttempts;
                 continue;
@@ -476,16 +470,16 @@ int TKelvoStream::SendFrame() {
             }
             if (reply == CodeAbort) {
                 FConversation = false;
-                return -222;
+                return StreamSendAborted;
             }
-            FTrace.StreamResult = -223;
-        } else if (FTrace.StreamResult == 0) {
+            FTrace.StreamResult = StreamSendUnexpected;
+        } else if (FTrace.StreamResult == StreamOk) {
             FTrace.StreamResult = CheckFrame();
             if (FTrace.StreamResult > 0) {
                 if (Reply()[1] & 0xE0) {
                     FReadPos = FReadEnd = DataStart;
-                    FTrace.StreamResult = -232;
-                    return -232;
+                    FTrace.StreamResult = StreamAnswerNumbered;
+                    return StreamAnswerNumbered;
                 }
                 // The device answered with a frame of its own: its data are
                 // readable now, and its numbering starts again.
@@ -494,8 +488,8 @@ int TKelvoStream::SendFrame() {
             }
         }
         if (--attempts == 0) {
-            FTrace.StreamResult = -211;
-            return -211;
+            FTrace.StreamResult = StreamFrameNotAccepted;
+            return StreamFrameNotAccepted;
         }
         Pause(RetryPause);
     }
@@ -522,10 +516,10 @@ int TKelvoStream::ReceiveFrame() {
             const std::uint8_t reply = Reply()[0];
             if (reply == CodeRepwt) {
                 if (--busy == 0) {
-                    FTrace.StreamResult = -321;
-                    return -321;
+                    FTrace.StreamResult = StreamReceiveBusyTooLong;
+                    return StreamReceiveBusyTooLong;
                 }
-                FTrace.StreamResult = -320;
+                FTrace.StreamResult = StreamReceiveBusy;
                 Pause(BusyPause);
                 ExchangeConti();
                 attempts = FrameAttempts;
@@ -533,15 +527,15 @@ int TKelvoStream::ReceiveFrame() {
             }
             if (reply == CodeFinis) {
                 FFinis = true;
-                FTrace.StreamResult = 0;
+                FTrace.StreamResult = StreamOk;
                 return 0;
             }
             if (reply == CodeAbort) {
                 FConversation = false;
-                return -322;
+                return StreamReceiveAborted;
             }
-            FTrace.StreamResult = -321;
-        } else if (FTrace.StreamResult == 0) {
+            FTrace.StreamResult = StreamReceiveUnexpected;
+        } else if (FTrace.StreamResult == StreamOk) {
             FTrace.StreamResult = CheckFrame();
             if (FTrace.StreamResult > 0) {
                 const int number = (Reply()[1] >> 5) & 3;
@@ -550,10 +544,10 @@ int TKelvoStream::ReceiveFrame() {
                     // CONTI was lost, so ask once more.
                     FReadPos = FReadEnd = DataStart;
                     if (--attempts == 0) {
-                        FTrace.StreamResult = -331;
-                        return -331;
+                        FTrace.StreamResult = StreamFrameAgainTooOften;
+                        return StreamFrameAgainTooOften;
                     }
-                    FTrace.StreamResult = -330;
+                    FTrace.StreamResult = StreamFrameAgain;
                     Pause(RetryPause);
                     ExchangeConti();
                     continue;
@@ -561,16 +555,16 @@ int TKelvoStream::ReceiveFrame() {
                 ++FMessageCounter;
                 if (number != (FMessageCounter & 3)) {
                     FReadPos = FReadEnd = DataStart;
-                    FTrace.StreamResult = -332;
-                    return -332;
+                    FTrace.StreamResult = StreamFrameOutOfOrder;
+                    return StreamFrameOutOfOrder;
                 }
                 FTrace.StreamResult = FReadEnd - DataStart;
                 return FTrace.StreamResult;
             }
         }
         if (--attempts == 0) {
-            FTrace.StreamResult = -311;
-            return -311;
+            FTrace.StreamResult = StreamNoFrameReceived;
+            return StreamNoFrameReceived;
         }
         Pause(RetryPause);
         SendCode(CodeRepim, -1);

@@ -7,6 +7,7 @@
 #include "devicelink/kelvolog.h"
 #include "devicelink/line_latency.h"
 #include "devicelink/linkclock.h"
+#include "devicelink/protocol.h"
 #include "foundation/stream.h"
 
 #include <cstdint>
@@ -21,7 +22,7 @@ public:
     static constexpr int MaxReply = 35;
     static constexpr int ReceiveBufferSize = SendBufferSize + MaxReply;
     // ComResult of an exchange that found the device gone from the line.
-    static constexpr int ComLineGone = -16;
+    static constexpr int ComLineGone = kelvo::ComLineGone;
 
     // Does not open the port. Without an opener the serial ports are used.
     TKelvoStream(int port, int baud, TComLineOpener opener = {});
@@ -29,8 +30,8 @@ public:
     TKelvoStream(const TKelvoStream&) = delete;
     TKelvoStream& operator=(const TKelvoStream&) = delete;
 
-    // The longest silence between two reply bytes before a read gives up: 2 ms
-    // in the clock's units, at least 40 bit times.
+    // The longest silence between two reply bytes before a read gives up:
+    // ByteGapMillis in the clock's units, at least MinByteGap bit times.
     static std::int64_t ByteGap(const TLinkClock& clock);
 
     // Where lines come from (serial ports, or a virtual line in tests and tools).
@@ -76,6 +77,8 @@ public:
     bool Disconnected() const { return FDisconnected; }
     // The latency the line has shown, in bit times (0 on a plain line).
     std::int64_t LineLatency() const { return FLatency.Estimate(); }
+    // How the last exchange on the line ended (TComResult), and the result of
+    // the last protocol step (TStreamResult, a byte count after a frame step).
     int ComResult() const { return FTrace.ComResult; }
     int StreamResult() const { return FTrace.StreamResult; }
     bool Finis() const { return FFinis; }
@@ -103,7 +106,7 @@ private:
     void Pause(std::int64_t bitTimes);
     int AcknowledgeFinis();
     int Handshake(std::uint8_t code);
-    bool OneByteReply() const { return FTrace.StreamResult == 0 && FTrace.Replied == 1; }
+    bool OneByteReply() const { return FTrace.StreamResult == StreamOk && FTrace.Replied == 1; }
     int BuildFrame();
     int CheckFrame();
     int SendFrame();

@@ -1,7 +1,7 @@
 #include "editor/compare_window.h"
 
 #include "editor/klvform.h"
-#include "foundation/codepage.h"
+#include "foundation/gui/oem_text.h"
 #include "foundation/prompt.h"
 
 #include <QAbstractEventDispatcher>
@@ -21,13 +21,9 @@ namespace {
 
 constexpr const char* WriteCaption = "Write Checked";
 
-QString DeviceText(const std::string& oem) {
-    return QString::fromStdString(OemToUtf8(oem));
-}
-
 // A line of a repeated group names its instance, counted from 1 as the list shows.
 QString LineText(const TCompareRow& row) {
-    QString text = DeviceText(row.Caption).trimmed();
+    QString text = OemToQString(row.Caption).trimmed();
     if (row.Member && !text.contains(QString::number(row.Instance + 1)))
         text += QString(" [%1]").arg(row.Instance + 1);
     return text;
@@ -141,8 +137,8 @@ void TCompareWindow::FillTable() {
         const TCompareRow& row = FComparison.Rows[i];
         auto* item = new QTreeWidgetItem;
         item->setText(ColumnLine, LineText(row));
-        item->setText(ColumnFile, DeviceText(row.FileValue).trimmed());
-        item->setText(ColumnDevice, DeviceText(row.DeviceValue).trimmed());
+        item->setText(ColumnFile, OemToQString(row.FileValue).trimmed());
+        item->setText(ColumnDevice, OemToQString(row.DeviceValue).trimmed());
         item->setText(ColumnReason, ReasonText(row.Reason));
         item->setTextAlignment(ColumnFile, Qt::AlignRight | Qt::AlignVCenter);
         item->setTextAlignment(ColumnDevice, Qt::AlignRight | Qt::AlignVCenter);

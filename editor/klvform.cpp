@@ -3,8 +3,8 @@
 #include "editor/compare_window.h"
 #include "editor/editor_host.h"
 #include "editor/export_action.h"
-#include "foundation/codepage.h"
 #include "foundation/gui/memotab.h"
+#include "foundation/gui/oem_text.h"
 #include "foundation/gui/vlistview.h"
 #include "online/kelvo_online.h"
 #include "shell/fileaccess.h"
@@ -37,10 +37,6 @@ namespace {
 TComLineOpener& LineOpener() {
     static TComLineOpener opener;
     return opener;
-}
-
-QString DeviceText(const std::string& oem) {
-    return QString::fromStdString(OemToUtf8(oem));
 }
 
 // A page that holds one control filling it.
@@ -222,7 +218,7 @@ void TKlvForm::AttachDocument(TFileTypeKelvo* document) {
         document->Stream->SetLineOpener(LineOpener());
     auto* view = new TVlistView;
     view->SetColumns({{"Key", 200, Qt::AlignLeft}, {"Value", 160, Qt::AlignRight}});
-    view->SetTextDecoder(DeviceText);
+    view->SetTextDecoder(OemToQString);
     view->SetChangeHandler([this](int row) { KelvoListViewChange(row); });
     view->SetRowFilter([this](TSortedVlvEntries& rows) { FFilter.Apply(rows); });
     view->Bind(KelvoListView);
@@ -360,7 +356,7 @@ void TKlvForm::ShowLog(bool visible) {
 void TKlvForm::UpdateLog() {
     ShowLog(true);
     if (Kelvo() && Kelvo()->Stream && FOnline)
-        RichEditLog->setPlainText(DeviceText(FOnline->RenderLog()));
+        RichEditLog->setPlainText(OemToQString(FOnline->RenderLog()));
 }
 
 void TKlvForm::UpdateStatus() {

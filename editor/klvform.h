@@ -48,6 +48,9 @@ class TKlvForm : public TFiletypeForm<TFileTypeKelvo> {
 public:
     static constexpr int HelpContext = 30;
 
+    // The file dialogs' filter of the Kelvo data files, beginning with "|".
+    static constexpr const char* FileFilter = "|Kelvo Data (*.dat;*.kelvo)|*.dat;*.kelvo";
+
     explicit TKlvForm(QWidget* owner = nullptr);
     ~TKlvForm() override;
 
@@ -58,7 +61,7 @@ public:
     // A save that wrote the document's own file makes it the file the
     // "Changed only" filter compares with.
     void SaveToStream(TStream* stream, TFileType* type, int kind) override;
-    std::string GetFilter() const override { return "|Kelvo Data (*.dat;*.kelvo)|*.dat;*.kelvo"; }
+    std::string GetFilter() const override { return FileFilter; }
     QList<QMenu*> MergedMenus() const override { return {FEditMenu, FViewMenu}; }
     QList<QAction*> FileMenuActions() const override;
 

@@ -3,7 +3,7 @@
 #include "devicelink/port_diagnosis.h"
 #include "devicelink/serialline.h"
 #include "editor/send_shortcut.h"
-#include "foundation/codepage.h"
+#include "foundation/gui/oem_text.h"
 #include "foundation/prompt.h"
 #include "online/kelvo_online.h"
 #include "shell/gui/toolbar_icons.h"
@@ -138,7 +138,7 @@ void TKlvForm::CopyLines(int tag) {
     const std::string text = CopyLinesText(*Kelvo(), tag == 1);
     if (text.empty())
         return;
-    QGuiApplication::clipboard()->setText(QString::fromStdString(OemToUtf8(text)));
+    QGuiApplication::clipboard()->setText(OemToQString(text));
 }
 
 void TKlvForm::FindNextError() {

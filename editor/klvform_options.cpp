@@ -1,7 +1,7 @@
 #include "editor/klvform.h"
 
 #include "editor/editor_settings.h"
-#include "foundation/codepage.h"
+#include "foundation/gui/oem_text.h"
 #include "foundation/prompt.h"
 #include "online/kelvo_online.h"
 #include "shell/gui/ports_dialog.h"
@@ -30,10 +30,6 @@ namespace kelvo {
 namespace {
 
 constexpr const char* ProductionPassword = "-kalibrier";
-
-QString Ansi(const std::string& oem) {
-    return QString::fromStdString(OemToUtf8(oem));
-}
 
 } // namespace
 
@@ -131,7 +127,7 @@ void TKlvForm::SyncOptions() {
         CmbxLanguage->clear();
         QStringList names;
         for (const TMlpara& para : Mlparas()) {
-            const QString name = Ansi(para.Name());
+            const QString name = OemToQString(para.Name());
             if (!names.contains(name) && name != NoTranslations)
                 names << name;
         }
@@ -140,7 +136,7 @@ void TKlvForm::SyncOptions() {
         CmbxLanguage->addItems(names);
         settings.languageListSize = CmbxLanguage->count();
     }
-    const QString wanted = Ansi(settings.Language);
+    const QString wanted = OemToQString(settings.Language);
     if (CmbxLanguage->currentText() != wanted) {
         int found = CmbxLanguage->findText(wanted);
         if (found <= 0) {
@@ -187,7 +183,7 @@ void TKlvForm::CkbxSpecialOptClick() {
 }
 
 void TKlvForm::CmbxLanguageChange() {
-    EditorSettings().Language = Utf8ToOem(CmbxLanguage->currentText().toStdString());
+    EditorSettings().Language = QStringToOem(CmbxLanguage->currentText());
     FLanguageMark = 0;
     ForEachEditor([](TKlvForm& editor) { editor.SyncOptions(); });
 }

@@ -1,6 +1,6 @@
 #include "editor/line_filter.h"
 
-#include "foundation/codepage.h"
+#include "foundation/gui/oem_text.h"
 
 #include <vector>
 
@@ -12,7 +12,7 @@ using TEntry = TFileTypeKelvo::TEntry;
 
 // The text as the list shows it.
 QString Shown(const TEntry& entry, int column) {
-    return QString::fromStdString(OemToUtf8(entry.GetText(column)));
+    return OemToQString(entry.GetText(column));
 }
 
 const TEntry& EntryOf(const TVlistViewEntry* row) {

@@ -14,7 +14,7 @@ public:
     // Writes the editor settings when the kind was initialised.
     ~TRegisterKlvForm() override;
 
-    std::string FilterText() const override { return "|Kelvo Data (*.dat;*.kelvo)|*.dat;*.kelvo"; }
+    std::string FilterText() const override { return TKlvForm::FileFilter; }
     // Reads the settings; with AutoConnect on, the first time, and no file on
     // the command line, opens a new editor window that goes online on the
     // last COM port.

@@ -1,7 +1,7 @@
 #include "editor/settings_store.h"
 
 #include "editor/editor_settings.h"
-#include "foundation/codepage.h"
+#include "foundation/gui/oem_text.h"
 #include "model/kelvofile.h"
 
 #include <QSettings>
@@ -44,10 +44,9 @@ void ReadEditorSettings(QSettings& ini) {
     if (!language.isValid())
         settings.Language = "English";
     else if (language.typeId() == QMetaType::QStringList)
-        settings.Language =
-            Utf8ToOem(language.toStringList().join(QStringLiteral(", ")).toStdString());
+        settings.Language = QStringToOem(language.toStringList().join(QStringLiteral(", ")));
     else
-        settings.Language = Utf8ToOem(language.toString().toStdString());
+        settings.Language = QStringToOem(language.toString());
     TFileTypeKelvo::SetLastComPort(ReadPort(ini, "LastCOM"));
     ini.endGroup();
 }
@@ -58,7 +57,7 @@ bool WriteEditorSettings(QSettings& ini) {
     ini.setValue(QStringLiteral("AutoConnect"), settings.AutoConnect ? 1 : 0);
     ini.setValue(QStringLiteral("SpecialOptions"), settings.SpecialOptions ? 1 : 0);
     // The file holds readable text; the language name is OEM in memory.
-    ini.setValue(QStringLiteral("Language"), QString::fromStdString(OemToUtf8(settings.Language)));
+    ini.setValue(QStringLiteral("Language"), OemToQString(settings.Language));
     const int port = TFileTypeKelvo::LastComPort();
     ini.setValue(QStringLiteral("LastCOM"),
                  port >= 1 && port <= HighestComPort ? port : DefaultComPort);

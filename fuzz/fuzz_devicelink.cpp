@@ -4,10 +4,10 @@
 // number with a good or bad CRC, raw bytes, silence, bytes that come late),
 // while the stream's users open conversations, send codes, write frames, read
 // data and run whole commands in any order.
-#include "devicelink/controlcodes.h"
 #include "devicelink/crc24.h"
 #include "devicelink/kelvocommand.h"
 #include "devicelink/kelvostream.h"
+#include "devicelink/protocol.h"
 #include "foundation/prompt.h"
 #include "fuzz_input.h"
 

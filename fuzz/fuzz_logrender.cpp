@@ -1,8 +1,8 @@
 // The transfer log's hex dump over any ring contents: records of any size,
 // headers whose byte counts need not match what follows them, rings small
 // enough to wrap and drop many times, and length words damaged afterwards.
-#include "devicelink/controlcodes.h"
 #include "devicelink/kelvolog.h"
+#include "devicelink/protocol.h"
 #include "foundation/prompt.h"
 #include "fuzz_input.h"
 

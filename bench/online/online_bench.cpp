@@ -4,8 +4,8 @@
 // answering at once) beside the line time it waits for on a real line; and
 // the text of a full transfer log ring.
 #include "common/large_dialog.h"
-#include "devicelink/controlcodes.h"
 #include "devicelink/kelvolog.h"
+#include "devicelink/protocol.h"
 #include "foundation/prompt.h"
 #include "online/kelvo_online.h"
 #include "online/manual_host.h"

@@ -1,6 +1,6 @@
 #include "model/gui/value_dialogs.h"
 
-#include "foundation/codepage.h"
+#include "foundation/gui/oem_text.h"
 #include "model/dlglinevalue_choice.h"
 #include "model/kelvofile.h"
 
@@ -16,14 +16,6 @@
 namespace kelvo {
 
 namespace {
-
-QString FromDevice(const std::string& oem) {
-    return QString::fromStdString(OemToUtf8(oem));
-}
-
-std::string ToDevice(const QString& text) {
-    return Utf8ToOem(text.toStdString());
-}
 
 const TMlpara* TranslationOf(const TDlgline& row) {
     const auto* entry = dynamic_cast<const TFileTypeKelvo::TEntry*>(&row);
@@ -74,14 +66,14 @@ bool Confirmed(std::unique_ptr<TValueDialog>& dialog) {
 
 QString RowCaption(const TDlgline& row) {
     if (const auto* entry = dynamic_cast<const TFileTypeKelvo::TEntry*>(&row))
-        return FromDevice(entry->GetText(0));
-    return FromDevice(row.ExpandCaption(row.CaptionText()));
+        return OemToQString(entry->GetText(0));
+    return OemToQString(row.ExpandCaption(row.CaptionText()));
 }
 
 std::unique_ptr<TValueDialog> NewTextDialog(const TDlglineValue& value, QWidget* owner,
                                             const TDlgline& row) {
     auto dialog = NewValueDialog(owner, row);
-    dialog->Edit = new QLineEdit(FromDevice(value.GetText()), dialog.get());
+    dialog->Edit = new QLineEdit(OemToQString(value.GetText()), dialog.get());
     dialog->Edit->selectAll();
     FinishValueDialog(*dialog);
     return dialog;
@@ -101,7 +93,7 @@ std::unique_ptr<TValueDialog> NewChoiceDialog(TDlglineValueChoice& value, QWidge
             list.substr(bar + 1, next == std::string::npos ? std::string::npos : next - bar - 1);
         if (text.empty())
             break;
-        dialog->List->addItem(FromDevice(text));
+        dialog->List->addItem(OemToQString(text));
         bar = next;
     }
 
@@ -116,7 +108,7 @@ bool TQtValueEditor::EditText(TDlglineValue& value, QWidget* owner, TDlgline& ro
     auto dialog = NewTextDialog(value, owner, row);
     if (!Confirmed(dialog))
         return false;
-    value.SetText(ToDevice(dialog->Edit->text()));
+    value.SetText(QStringToOem(dialog->Edit->text()));
     return true;
 }
 

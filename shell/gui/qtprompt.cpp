@@ -1,6 +1,6 @@
 #include "shell/gui/qtprompt.h"
 
-#include "foundation/codepage.h"
+#include "foundation/gui/oem_text.h"
 #include "shell/gui/mainform.h"
 #include "shell/gui/program_end.h"
 
@@ -79,7 +79,7 @@ QString PromptText(const std::string& text) {
     QString decoded = utf8.decode(QByteArrayView(text.data(), qsizetype(text.size())));
     if (!utf8.hasError())
         return decoded;
-    return QString::fromStdString(OemToUtf8(text));
+    return OemToQString(text);
 }
 
 QWidget* PromptParent() {

@@ -47,16 +47,16 @@ TEST_F(StreamTest, ExchangeResultsAndTrace) {
 
     // Echo differs from what was sent.
     L->Replies.push_back({{READY}, true, true});
-    EXPECT_EQ(S.SendCode(READY, 1), -1);
-    EXPECT_EQ(S.ComResult(), -102);
+    EXPECT_EQ(S.SendCode(READY, 1), StreamExchangeFailed);
+    EXPECT_EQ(S.ComResult(), ComEchoDiffers);
 
     L->Silence();
-    EXPECT_EQ(S.SendCode(READY, 1), -1);
-    EXPECT_EQ(S.ComResult(), -15);
+    EXPECT_EQ(S.SendCode(READY, 1), StreamExchangeFailed);
+    EXPECT_EQ(S.ComResult(), ComNoReply);
 
     L->FailWrite = true;
-    EXPECT_EQ(S.SendCode(READY, 1), -1);
-    EXPECT_EQ(S.ComResult(), -13);
+    EXPECT_EQ(S.SendCode(READY, 1), StreamExchangeFailed);
+    EXPECT_EQ(S.ComResult(), ComWriteFailed);
     L->FailWrite = false;
 
     EXPECT_EQ(S.GoodExchanges(), 1);
@@ -67,15 +67,15 @@ TEST_F(StreamTest, ExchangeResultsAndTrace) {
     EXPECT_EQ(r[0].Echo, TBytes{READY});
     EXPECT_EQ(r[0].Reply, TBytes{READY});
     // Each record carries the protocol result that stood before its exchange.
-    EXPECT_EQ(r[2].Header.StreamResult, -1);
-    EXPECT_EQ(r[2].Header.ComResult, -15);
+    EXPECT_EQ(r[2].Header.StreamResult, StreamExchangeFailed);
+    EXPECT_EQ(r[2].Header.ComResult, ComNoReply);
     EXPECT_EQ(r[3].Header.Sent, 0);
 }
 
 TEST_F(StreamTest, NegativeExpectedLengthWaitsLongerAfterFailure) {
     L->Silence();
     S.SendCode(READY, -1);
-    ASSERT_EQ(S.StreamResult(), -1);
+    ASSERT_EQ(S.StreamResult(), StreamExchangeFailed);
     // After a failure up to 35 bytes are collected...
     L->Reply({READY, READY});
     EXPECT_EQ(S.SendCode(READY, -1), 0);
@@ -88,7 +88,7 @@ TEST_F(StreamTest, NegativeExpectedLengthWaitsLongerAfterFailure) {
 
 TEST_F(StreamTest, LateAnswerToAFailedExchangeIsDiscarded) {
     L->Silence();
-    ASSERT_EQ(S.SendCode(READY, 1), -1);
+    ASSERT_EQ(S.SendCode(READY, 1), StreamExchangeFailed);
     // The device answers after all, once the next exchange has begun: those
     // bytes must not be taken for its echo.
     L->Late = {0x55, 0x66, 0x77};
@@ -109,8 +109,8 @@ TEST_F(StreamTest, AnswerThatCameWhileThisSideWasHeldUpIsTaken) {
 
     // A device that stays silent still fails the exchange.
     L->Silence();
-    EXPECT_EQ(S.SendCode(READY, 1), -1);
-    EXPECT_EQ(S.ComResult(), -15);
+    EXPECT_EQ(S.SendCode(READY, 1), StreamExchangeFailed);
+    EXPECT_EQ(S.ComResult(), ComNoReply);
 }
 
 struct TBadFrame {
@@ -141,12 +141,14 @@ TBytes WithFlippedCrc(TBytes f) {
 
 INSTANTIATE_TEST_SUITE_P(
     Frames, FrameCheckTest,
-    ::testing::Values(TBadFrame{"NoData", Frame(1, {}), -910},
-                      TBadFrame{"NotStart", {0x55, 0x22, 0x41, 0x42, 1, 2, 3}, -911},
-                      TBadFrame{
-                          "ShortOfHeaderCount", {START, 0x25, 0x41, 0x42, 0x43, 1, 2, 3}, -912},
-                      TBadFrame{"HighBitSet", Frame(1, {0x41, 0x42}, 0xA0), -913},
-                      TBadFrame{"BadCrc", WithFlippedCrc(Frame(1, {0x41, 0x42})), -914}),
+    ::testing::Values(TBadFrame{"NoData", Frame(1, {}), StreamFrameBadLength},
+                      TBadFrame{"NotStart", {0x55, 0x22, 0x41, 0x42, 1, 2, 3}, StreamFrameNoStart},
+                      TBadFrame{"ShortOfHeaderCount",
+                                {START, 0x25, 0x41, 0x42, 0x43, 1, 2, 3},
+                                StreamFrameCountDiffers},
+                      TBadFrame{"HighBitSet", Frame(1, {0x41, 0x42}, 0xA0), StreamFrameHighBit},
+                      TBadFrame{"BadCrc", WithFlippedCrc(Frame(1, {0x41, 0x42})),
+                                StreamFrameBadCrc}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 TEST_F(StreamTest, OverlongHeaderNeverReadsPastTheReply) {
@@ -156,14 +158,14 @@ TEST_F(StreamTest, OverlongHeaderNeverReadsPastTheReply) {
     for (int i = 0; i < 4; ++i)
         L->Reply(junk);
     EXPECT_EQ(ReadBytes(4).size(), 0u);
-    EXPECT_EQ(S.StreamResult(), -311);
+    EXPECT_EQ(S.StreamResult(), StreamNoFrameReceived);
     EXPECT_TRUE(S.Broken());
     const auto r = Records();
     ASSERT_EQ(r.size(), 5u);
     EXPECT_EQ(r[1].Reply.size(), 33u); // CONTI expects at most one frame of 28
-    EXPECT_EQ(r[2].Header.StreamResult, -912);
+    EXPECT_EQ(r[2].Header.StreamResult, StreamFrameCountDiffers);
     EXPECT_EQ(r[2].Reply.size(), 35u); // REPIM after a failure takes up to 35
-    EXPECT_EQ(r[3].Header.StreamResult, -910);
+    EXPECT_EQ(r[3].Header.StreamResult, StreamFrameBadLength);
 }
 
 TEST_F(StreamTest, ReadCommandWithContiAnswers) {
@@ -216,7 +218,7 @@ TEST_F(StreamTest, NumberingFaults) {
     Converse();
     L->Reply(Frame(2, {1, 2, 3}));
     EXPECT_EQ(ReadBytes(3).size(), 0u);
-    EXPECT_EQ(S.StreamResult(), -332);
+    EXPECT_EQ(S.StreamResult(), StreamFrameOutOfOrder);
     EXPECT_TRUE(S.Broken());
     EXPECT_EQ(ReadBytes(3).size(), 0u);
 
@@ -228,7 +230,7 @@ TEST_F(StreamTest, NumberingFaults) {
     const unsigned char b = 5;
     EXPECT_EQ(S.Write(&b, 1), 1);
     EXPECT_EQ(S.EndWrite(), -1);
-    EXPECT_EQ(S.StreamResult(), -232);
+    EXPECT_EQ(S.StreamResult(), StreamAnswerNumbered);
     EXPECT_EQ(ReadBytes(1).size(), 0u);
 }
 
@@ -238,13 +240,13 @@ TEST_F(StreamTest, RepeatedFrameIsAskedForOnce) {
     L->Reply(Frame(1, {1, 2})); // our CONTI was not heard: the same frame again
     L->Reply(Frame(2, {3}));
     EXPECT_EQ(ReadBytes(3), (TBytes{1, 2, 3}));
-    EXPECT_EQ(Records()[3].Header.StreamResult, -330);
+    EXPECT_EQ(Records()[3].Header.StreamResult, StreamFrameAgain);
 
     ASSERT_EQ(S.BeginConversation(), 0);
     for (int i = 0; i < 4; ++i)
         L->Reply(Frame(2, {7}));
     EXPECT_EQ(ReadBytes(1).size(), 0u);
-    EXPECT_EQ(S.StreamResult(), -331);
+    EXPECT_EQ(S.StreamResult(), StreamFrameAgainTooOften);
     EXPECT_TRUE(S.Broken());
 }
 
@@ -253,7 +255,7 @@ TEST_F(StreamTest, BusyDeviceIsWaitedFor) {
     L->ReplyCode(REPWT);
     L->ReplyCode(READY);
     ASSERT_EQ(S.BeginConversation(), 0);
-    EXPECT_EQ(Records()[2].Header.StreamResult, -120);
+    EXPECT_EQ(Records()[2].Header.StreamResult, StreamHandshakeBusy);
 
     L->ReplyCode(REPWT);
     L->ReplyCode(CONTI);
@@ -274,7 +276,7 @@ TEST_F(StreamTest, EndlesslyBusyDeviceFailsTheHandshake) {
     for (int i = 0; i < 100; ++i)
         L->ReplyCode(REPWT);
     EXPECT_EQ(S.BeginConversation(), -1);
-    EXPECT_EQ(S.StreamResult(), -121);
+    EXPECT_EQ(S.StreamResult(), StreamHandshakeBusyTooLong);
     EXPECT_TRUE(S.Broken());
     EXPECT_EQ(L->Written.size(), 100u);
 }
@@ -305,7 +307,7 @@ TEST_F(StreamTest, FrameNotTakenFourTimesBreaks) {
     const unsigned char b = 1;
     S.Write(&b, 1);
     EXPECT_EQ(S.EndWrite(), -1);
-    EXPECT_EQ(S.StreamResult(), -211);
+    EXPECT_EQ(S.StreamResult(), StreamFrameNotAccepted);
     EXPECT_TRUE(S.Broken());
     EXPECT_EQ(S.Write(&b, 1), 0);
     // The next conversation starts clean.
@@ -385,8 +387,8 @@ TEST_F(StreamTest, HandshakeAnswers) {
     ASSERT_EQ(S.BeginConversation(), 0);
     EXPECT_EQ(L->Codes(), (std::vector<unsigned char>{READY, FINIS, READY, READY, READY}));
     const auto r = Records();
-    EXPECT_EQ(r[3].Header.StreamResult, -122);
-    EXPECT_EQ(r[4].Header.StreamResult, -130);
+    EXPECT_EQ(r[3].Header.StreamResult, StreamHandshakeUnexpected);
+    EXPECT_EQ(r[4].Header.StreamResult, StreamHandshakeLongAnswer);
 
     // A healthy conversation ends without a byte; a failed one with ABORT.
     const std::size_t written = L->Written.size();
@@ -403,7 +405,7 @@ TEST_F(StreamTest, HandshakeAnswers) {
 
 TEST_F(StreamTest, SilentDeviceFailsTheHandshake) {
     EXPECT_EQ(S.BeginConversation(), -1);
-    EXPECT_EQ(S.StreamResult(), -111);
+    EXPECT_EQ(S.StreamResult(), StreamHandshakeFailed);
     EXPECT_EQ(L->Written.size(), 16u);
 }
 

@@ -60,7 +60,7 @@ TEST(ExchangeTiming, PlainLineKeepsTheDeadlinesOfAUart) {
     // A silent line: no byte at all by the read deadline.
     line->Silence();
     s.SendCode(READY, 1);
-    EXPECT_EQ(s.ComResult(), -15);
+    EXPECT_EQ(s.ComResult(), ComNoReply);
     EXPECT_LE(ReadsAfter(*line, Gap + Baud / 1000), 2)
         << "a line known to be plain gives up at the plain deadline";
 }

@@ -169,7 +169,7 @@ TEST_P(AdapterLatencyTest, DownloadsReadsAndWritesWithBusyAndLostReplies) {
 TEST_P(AdapterLatencyTest, SilentDeviceStillFailsTheHandshake) {
     Device->Options().SilentAfter = 0;
     EXPECT_EQ(S.BeginConversation(), -1);
-    EXPECT_EQ(S.StreamResult(), -111);
+    EXPECT_EQ(S.StreamResult(), StreamHandshakeFailed);
     EXPECT_EQ(S.FailedExchanges(), 16);
 }
 

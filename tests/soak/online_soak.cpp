@@ -9,7 +9,7 @@
 //    document and is offered to the device again at the next go-online,
 //  - a data file saved afterwards loads back equal,
 // and prints one line of counts at the end. Exit status 0 when all held.
-#include "devicelink/controlcodes.h"
+#include "devicelink/protocol.h"
 #include "devicelink/serialline.h"
 #include "foundation/prompt.h"
 #include "model/dlglinevalue.h"

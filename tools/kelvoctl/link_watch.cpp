@@ -1,7 +1,7 @@
 #include "tools/kelvoctl/link_watch.h"
 
-#include "devicelink/controlcodes.h"
 #include "devicelink/port_diagnosis.h"
+#include "devicelink/protocol.h"
 #include "devicelink/serialline.h"
 #include "tools/kelvoctl/interrupt.h"
 
@@ -44,10 +44,6 @@ std::deque<TRecordSummary> LastRecords(const TKelvoStream& stream, std::size_t k
     return records;
 }
 
-bool FrameCheckFailure(int streamResult) {
-    return streamResult <= -910 && streamResult >= -914;
-}
-
 } // namespace
 
 std::string LostConnectionReason(const TKelvoStream& stream) {
@@ -64,14 +60,15 @@ std::string LostConnectionReason(const TKelvoStream& stream) {
             ++busy;
         // A record carries the stream's result from before its exchange: the
         // frame check of the exchange before it.
-        if (FrameCheckFailure(h.StreamResult))
+        if (FrameCheckFailed(h.StreamResult))
             ++garbled;
     }
-    if (FrameCheckFailure(stream.StreamResult()))
+    if (FrameCheckFailed(stream.StreamResult()))
         ++garbled;
-    // The stream gives up on a busy device only after 100 busy answers.
+    // The stream gives up on a busy device only when its busy budget is spent.
     const int sr = stream.StreamResult();
-    if (sr == -121 || sr == -221 || (sr == -321 && records.back().FirstReply == CodeRepwt))
+    if (sr == StreamHandshakeBusyTooLong || sr == StreamSendBusyTooLong ||
+        (sr == StreamReceiveBusyTooLong && records.back().FirstReply == CodeRepwt))
         return "the device stayed busy";
     if (records.back().Header.Replied == 0)
         silent += static_cast<int>(records.size());

@@ -64,7 +64,7 @@ bool Save(QWidget* widget, const QDir& dir, const QString& name) {
 
 class TKlvFormKind : public TRegisterCustomForm<TKlvForm> {
 public:
-    std::string FilterText() const override { return "|Kelvo Data (*.dat;*.kelvo)|*.dat;*.kelvo"; }
+    std::string FilterText() const override { return TKlvForm::FileFilter; }
 };
 
 void RunCycles(TFileTypeKelvo& document, int cycles) {

@@ -2,6 +2,7 @@
 
 #include "foundation/codepage.h"
 #include "foundation/stream.h"
+#include "foundation/user_folders.h"
 
 #include <algorithm>
 #include <cctype>
@@ -122,15 +123,7 @@ const TFileTypeKelvo::TEntry* LineByCaption(const TFileTypeKelvo& device,
 } // namespace
 
 std::string SnapshotFolder() {
-    const char* data = std::getenv("XDG_DATA_HOME");
-    std::string base;
-    if (data && data[0] == '/') {
-        base = data;
-    } else {
-        const char* home = std::getenv("HOME");
-        base = std::string(home && home[0] ? home : ".") + "/.local/share";
-    }
-    return base + "/kelvo/snapshots";
+    return UserFolder("XDG_DATA_HOME", ".local/share") + "/kelvo/snapshots";
 }
 
 std::string DeviceProgramName(const TFileTypeKelvo& device) {

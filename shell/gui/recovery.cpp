@@ -2,6 +2,7 @@
 
 #include "foundation/prompt.h"
 #include "foundation/stream.h"
+#include "foundation/user_folders.h"
 #include "shell/fileaccess.h"
 #include "shell/filetype.h"
 #include "shell/gui/filesaveform.h"
@@ -52,15 +53,7 @@ std::string CopyName(const TFileType& document, int number) {
 } // namespace
 
 std::string RecoveryDirectory() {
-    const char* state = std::getenv("XDG_STATE_HOME");
-    std::string base;
-    if (state && state[0] == '/') {
-        base = state;
-    } else {
-        const char* home = std::getenv("HOME");
-        base = std::string(home && home[0] ? home : ".") + "/.local/state";
-    }
-    return base + "/kelvo/recovery";
+    return UserFolder("XDG_STATE_HOME", ".local/state") + "/kelvo/recovery";
 }
 
 bool WriteRecoveryCopy(TFileType& document, const std::string& path) {

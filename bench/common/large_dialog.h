@@ -75,7 +75,10 @@ inline std::int64_t SaveDialog(const std::string& path, int lines) {
 inline void TableRow(const std::string& what, const std::string& measured,
                      const std::string& target = "", int met = -1) {
     std::printf("ROW\t%s\t%s\t%s\t%s\n", what.c_str(), measured.c_str(),
-                target.empty() ? "-" : target.c_str(), met < 0 ? "-" : met ? "met" : "MISSED");
+                target.empty() ? "-" : target.c_str(),
+                met < 0 ? "-"
+                : met   ? "met"
+                        : "MISSED");
 }
 
 // Wall time and this process's processor time of one piece of work. On a
@@ -105,7 +108,9 @@ template <class F> TTimes Measure(F&& work) {
 inline void TimedRow(const std::string& what, TTimes t, double limit, const std::string& target) {
     char text[96];
     std::snprintf(text, sizeof text, "%.1f ms (processor %.1f ms)", t.Wall * 1000, t.Cpu * 1000);
-    const char* verdict = t.Wall <= limit ? "met" : t.Cpu <= limit ? "met in processor time" : "MISSED";
+    const char* verdict = t.Wall <= limit  ? "met"
+                          : t.Cpu <= limit ? "met in processor time"
+                                           : "MISSED";
     std::printf("ROW\t%s\t%s\t%s\t%s\n", what.c_str(), text, target.c_str(), verdict);
 }
 

@@ -61,7 +61,8 @@ top=$(gzip -dc "$x/usr/share/doc/kelvo/changelog.gz" | head -1)
 grep -q "<release version=\"$version\"" "$x/usr/share/metainfo/"*.metainfo.xml ||
     fail "the metainfo names no release $version"
 for page in kelvow32 kelvoctl kelvo-sim; do
-    gzip -t "$x/usr/share/man/man1/$page.1.gz" || fail "$page.1.gz is no gzip file"
+    head=$(gzip -dc "$x/usr/share/man/man1/$page.1.gz" | grep '^\.TH')
+    [[ $head == *"\"kelvo $version\""* ]] || fail "$page.1: $head"
 done
 
 # The packaged (stripped) programs run from the unpacked tree and find their

@@ -1,4 +1,5 @@
 #include "shell/settings/ini_file.h"
+#include "translations/mlparas.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -54,7 +55,12 @@ std::string IniFileName() {
     const std::string program = ProgramPath();
     const std::filesystem::path parent = std::filesystem::path(program).parent_path();
     const std::filesystem::path directory = parent.empty() ? std::filesystem::path(".") : parent;
-    return DefaultIniFileName(program, access(directory.c_str(), W_OK) == 0);
+    return DefaultIniFileName(program, IniBesideProgram(directory.string()));
+}
+
+bool IniBesideProgram(const std::string& programDirectory) {
+    return access(programDirectory.c_str(), W_OK) == 0 &&
+           DataDirectoryOf(programDirectory) == programDirectory;
 }
 
 void SetIniFileName(const std::string& path) {

@@ -1,3 +1,4 @@
+#include "shell/settings/ini_file.h"
 #include "shell/text_document.h"
 #include "translations/mlparas.h"
 
@@ -37,6 +38,23 @@ TEST(DataDirectory, WithoutEitherTheProgramsDirectory) {
 TEST(DataDirectory, TheTestProgramRunsFromTheBuildsDataFolder) {
     EXPECT_EQ(DataDirectory(), ProgramDirectory());
     EXPECT_TRUE(fs::exists(DataDirectory() + "/help/index.html"));
+}
+
+// The INI file follows the data: beside a build's programs, in the config
+// home for an installed copy even where its bin directory can be written (as
+// /usr/bin can by root).
+TEST(DataDirectory, OnlyABuildKeepsItsIniFileBesideThePrograms) {
+    TScratchDir build;
+    fs::create_directories(build / "bin/help");
+    std::ofstream(build / "bin/help/index.html") << "<html></html>";
+    EXPECT_TRUE(IniBesideProgram(build / "bin"));
+
+    TScratchDir installed;
+    fs::create_directories(installed / "bin");
+    fs::create_directories(installed / "share/kelvo");
+    EXPECT_FALSE(IniBesideProgram(installed / "bin"));
+
+    EXPECT_FALSE(IniBesideProgram(build / "no-such-dir"));
 }
 
 } // namespace

@@ -11,7 +11,6 @@
 
 #include <cstdio>
 #include <iostream>
-#include <unistd.h>
 
 namespace kelvo::ctl {
 
@@ -22,7 +21,7 @@ std::string WindowProgramIni() {
     const std::string self = ProgramPath();
     const auto slash = self.find_last_of('/');
     const std::string dir = slash == std::string::npos ? "." : self.substr(0, slash);
-    return DefaultIniFileName(dir + "/kelvow32", ::access(dir.c_str(), W_OK) == 0);
+    return DefaultIniFileName(dir + "/kelvow32", IniBesideProgram(dir));
 }
 
 } // namespace

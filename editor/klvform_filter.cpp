@@ -18,8 +18,6 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
-#include <cstring>
-
 namespace kelvo {
 
 QWidget* TKlvForm::BuildFilteredPage(QWidget* list) {
@@ -142,25 +140,6 @@ std::string TKlvForm::EmptyListText() const {
     if (Kelvo() && !Kelvo()->IsEmpty() && FFilter.IsActive())
         return FFilter.NoMatchText();
     return "No visible items";
-}
-
-void TKlvForm::SaveToStream(TStream* stream, TFileType* type, int kind) {
-    const TFileTypeKelvo* document = Kelvo();
-    const TFileInfo before = document ? document->Info : TFileInfo();
-    TFiletypeForm<TFileTypeKelvo>::SaveToStream(stream, type, kind);
-    if (kind == KindSaveCopyAs || !document || document != Kelvo() || (type && type != document))
-        return;
-    // Only a write that went through describes the file anew (a new file
-    // record: the safe write leaves a new file behind the name).
-    const TFileInfo& after = document->Info;
-    const bool written = after.Has(TFileInfo::OnDisk) && !after.Has(TFileInfo::Modified) &&
-                         (after.Name != before.Name ||
-                          std::memcmp(&after.Data, &before.Data, sizeof after.Data) != 0);
-    if (!written)
-        return;
-    FFileValues.Take(document->Entries);
-    if (FFilter.ChangedOnly())
-        ApplyFilter();
 }
 
 } // namespace kelvo

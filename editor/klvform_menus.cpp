@@ -1,19 +1,13 @@
+// The actions of the window in its Edit and View menus, their handlers and
+// their enabling, which follows the window's state.
 #include "editor/klvform.h"
 
-#include "devicelink/port_diagnosis.h"
-#include "devicelink/serialline.h"
 #include "editor/send_shortcut.h"
-#include "foundation/gui/oem_text.h"
-#include "foundation/prompt.h"
 #include "online/kelvo_online.h"
 #include "shell/gui/toolbar_icons.h"
 
 #include <QAction>
-#include <QClipboard>
-#include <QGuiApplication>
 #include <QMenu>
-#include <QPlainTextEdit>
-#include <QTabWidget>
 #include <QTreeView>
 
 namespace kelvo {
@@ -130,71 +124,6 @@ void TKlvForm::UpdateActions() {
     for (QAction* action :
          {a.ActionCopyLines, a.ActionCopyLines2, a.ActionCopyLines0, a.ActionCopyAllLines})
         action->setEnabled(!empty && (ActionTag(action) == 1 || selection));
-}
-
-void TKlvForm::CopyLines(int tag) {
-    if (!Kelvo())
-        return;
-    const std::string text = CopyLinesText(*Kelvo(), tag == 1);
-    if (text.empty())
-        return;
-    QGuiApplication::clipboard()->setText(OemToQString(text));
-}
-
-void TKlvForm::FindNextError() {
-    if (!LogVisible())
-        ShowLog(true);
-    TabbedPages->setCurrentWidget(TabLog);
-    RichEditLog->setFocus();
-    QTextCursor cursor = RichEditLog->textCursor();
-    const QString text = RichEditLog->toPlainText();
-    const auto found = text.indexOf("M=-", cursor.position(), Qt::CaseInsensitive);
-    if (found < 0) {
-        Prompt().Ask("Find Next Error", "No more errors found!", TPromptIcon::None,
-                     TPromptButtons::Ok);
-        return;
-    }
-    cursor.setPosition(int(found) + 2);
-    RichEditLog->setTextCursor(cursor);
-    RichEditLog->ensureCursorVisible();
-}
-
-void TKlvForm::GoOnline(int tag) {
-    if (!FOnline)
-        return;
-    FOnline->GoOnline(tag, 0);
-    NotePortProblem();
-    FLanguageMark = 0;
-    SyncOptions();
-    DocumentChanged();
-    UpdateStatus();
-}
-
-void TKlvForm::NotePortProblem() {
-    FPortProblem.clear();
-    if (!FOnline || FOnline->LastOutcome() != TKelvoOnline::TOutcome::PortMissing || !Kelvo() ||
-        !Kelvo()->Stream)
-        return;
-    const std::string reason = PortOpenFailureReason(PortDeviceName(Kelvo()->Stream->Port()));
-    FPortProblem = PortProblem(reason.empty() ? "it could not be opened" : reason);
-}
-
-std::string TKlvForm::PortProblem(const std::string& reason) const {
-    const TKelvoStream& stream = *Kelvo()->Stream;
-    return stream.PortName() + " is " + PortDeviceName(stream.Port()) + ": " + reason;
-}
-
-void TKlvForm::RequestDeviceCommand(int tag) {
-    if (FOnline && Kelvo() && Kelvo()->Stream)
-        FOnline->RequestDeviceCommand(tag);
-}
-
-void TKlvForm::EditValue() {
-    if (!Kelvo())
-        return;
-    if (Kelvo()->EditValue(this, -1))
-        DocumentChanged();
-    UpdateStatus();
 }
 
 } // namespace kelvo

@@ -9,11 +9,14 @@
 #include "foundation/gui/memotab.h"
 #include "online/kelvo_online.h"
 #include "shell/gui/filedialog.h"
+#include "shell/gui/mainform.h"
+#include "shell/gui/mainwindow.h"
 
 #include <QAbstractEventDispatcher>
 #include <QFontDatabase>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QScrollArea>
@@ -80,13 +83,11 @@ TKlvForm::TKlvForm(QWidget* owner) : TFiletypeForm<TFileTypeKelvo>(owner) {
     setWindowTitle("Kelvo");
     setProperty("helpContext", HelpContext);
     FHost = std::make_unique<TEditorHost>(*this);
-    FActions.Create(this);
-    for (QAction* action : FActions.All)
-        addAction(action);
+    BuildActions();
     BuildPages();
     BuildMenus();
-    FExport = new TExportAction(this, [this] { return Kelvo(); });
-    BuildFilterActions();
+    FExport = std::make_unique<TExportAction>(this, [this] { return Kelvo(); });
+    CompareDialog = std::make_unique<TQtFileDialog>(TQtFileDialog::Open, this);
     FTabHook = std::make_unique<TControlWndproc<QTabBar>>(
         TabbedPages->tabBar(),
         [this](QObject*, QEvent* event) { return ForwardTabStripKey(event); });
@@ -95,11 +96,18 @@ TKlvForm::TKlvForm(QWidget* owner) : TFiletypeForm<TFileTypeKelvo>(owner) {
     if (auto* dispatcher = QAbstractEventDispatcher::instance())
         connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this,
                 &TKlvForm::UpdateActions);
+    // Export stands in the main window's File menu: its enabling follows
+    // the state when that menu opens too.
+    if (auto* main = qobject_cast<TMainForm*>(MainForm()))
+        connect(main->FileMenu(), &QMenu::aboutToShow, this, &TKlvForm::UpdateActions);
     UpdateActions();
 }
 
-QList<QAction*> TKlvForm::FileMenuActions() const {
-    return {FExport->Action()};
+TKlvForm::TControls TKlvForm::Controls() const {
+    return {TabbedPages,   TabDisplay, KelvoListView,   TabAbout,        MemoAbout,
+            TabOptions,    TabLog,     RichEditLog,     CkbxAutoConnect, CkbxSpecialOpt,
+            CkbxProdmod,   Rbtn1152,   Rbtn576,         Rbtn192,         CmbxLanguage,
+            LabelLanguage, EditFind,   CkbxChangedOnly, LabelNoMatch};
 }
 
 TKlvForm::~TKlvForm() {

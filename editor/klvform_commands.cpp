@@ -10,19 +10,19 @@
 
 namespace kelvo {
 
-void TKlvForm::CopyLines(int tag) {
+void TKlvForm::CopyLines(TCopyLines lines) {
     if (!Kelvo())
         return;
-    const std::string text = CopyLinesText(*Kelvo(), tag == 1);
+    const std::string text = CopyLinesText(*Kelvo(), lines == TCopyLines::All);
     if (text.empty())
         return;
     QGuiApplication::clipboard()->setText(OemToQString(text));
 }
 
-void TKlvForm::GoOnline(int tag) {
+void TKlvForm::GoOnline(TConnectTarget target) {
     if (!FOnline)
         return;
-    FOnline->GoOnline(tag, 0);
+    FOnline->GoOnline(PortArgument(target), 0);
     NotePortProblem();
     FLanguageMark = 0;
     SyncOptions();

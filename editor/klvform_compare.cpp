@@ -10,7 +10,6 @@
 #include "shell/gui/cursor.h"
 #include "shell/gui/filedialog.h"
 
-#include <QAction>
 #include <QTreeView>
 
 namespace kelvo {
@@ -63,15 +62,6 @@ private:
 };
 
 } // namespace
-
-void TKlvForm::BuildCompareAction() {
-    ActionCompareWithFile = new QAction("Co&mpare with File...", this);
-    ActionCompareWithFile->setObjectName("ActionCompareWithFile");
-    ActionCompareWithFile->setStatusTip(
-        "Compare the device's values with a data file and write the chosen ones");
-    connect(ActionCompareWithFile, &QAction::triggered, this, [this] { CompareWithFile(); });
-    CompareDialog = std::make_unique<TQtFileDialog>(TQtFileDialog::Open, this);
-}
 
 bool TKlvForm::CanTalkToDevice() const {
     return FOnline && Kelvo() && Kelvo()->IsOnline() && CloseLock.LockCount == 0;

@@ -6,14 +6,12 @@
 // lines shown.
 #include "editor/klvform.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QTabWidget>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -67,19 +65,6 @@ QWidget* TKlvForm::BuildFilteredPage(QWidget* list) {
     FFindKeyHook = std::make_unique<TControlWndprocImp>(
         EditFind, [this](QObject*, QEvent* event) { return FilterFieldKey(event); });
     return page;
-}
-
-void TKlvForm::BuildFilterActions() {
-    ActionFindInList = new QAction("&Find in List", this);
-    ActionFindInList->setObjectName("ActionFindInList");
-    ActionFindInList->setShortcut(QKeySequence("Ctrl+F"));
-    // Each editor window answers its own Ctrl+F, from any of its controls.
-    ActionFindInList->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    ActionFindInList->setStatusTip("Find lines in the list by their caption or value");
-    addAction(ActionFindInList);
-    FViewMenu->addSeparator();
-    FViewMenu->addAction(ActionFindInList);
-    connect(ActionFindInList, &QAction::triggered, this, [this] { FindInList(); });
 }
 
 void TKlvForm::FindInList() {

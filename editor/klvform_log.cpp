@@ -6,7 +6,6 @@
 #include "foundation/prompt.h"
 #include "online/kelvo_online.h"
 
-#include <QAction>
 #include <QPlainTextEdit>
 #include <QTabWidget>
 
@@ -18,7 +17,7 @@ bool TKlvForm::LogVisible() const {
 
 void TKlvForm::ShowLog(bool visible) {
     TabbedPages->setTabVisible(TabbedPages->indexOf(TabLog), visible);
-    FActions.ActionViewLog->setChecked(visible);
+    UpdateActions();
     if (visible)
         TabbedPages->setCurrentWidget(TabLog);
 }

@@ -1,10 +1,10 @@
-// The actions of the window in its Edit and View menus, their handlers and
+// The window's side of the action table: the actions made from its rows and
+// connected to their operations, the Edit and View menus that show them, and
 // their enabling, which follows the window's state.
 #include "editor/klvform.h"
 
-#include "editor/send_shortcut.h"
+#include "editor/export_action.h"
 #include "online/kelvo_online.h"
-#include "shell/gui/toolbar_icons.h"
 
 #include <QAction>
 #include <QMenu>
@@ -41,89 +41,94 @@ QAction* MenuEntry(QObject* owner, QAction* action, const QString& caption, cons
 
 } // namespace
 
+void TKlvForm::BuildActions() {
+    FActions.Create(this);
+    const std::vector<TActionRow>& rows = EditorActionRows();
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        QAction* action = FActions.All()[i];
+        addAction(action);
+        if (const auto execute = rows[i].Execute)
+            connect(action, &QAction::triggered, this,
+                    [this, action, execute] { execute(*this, ActionTag(action)); });
+    }
+}
+
 void TKlvForm::BuildMenus() {
-    const TEditorActions& a = FActions;
-    // Cut, Copy and Paste look as the toolbar's.
-    a.ActionCut->setIcon(ToolbarIcon(IconCut));
-    a.ActionCopy->setIcon(ToolbarIcon(IconCopy));
-    a.ActionPaste->setIcon(ToolbarIcon(IconPaste));
     FEditMenu = new QMenu("&Edit", this);
     FEditMenu->setToolTip("Edit commands");
-    FEditMenu->addAction(a.ActionCut);
-    FEditMenu->addAction(a.ActionCopy);
-    FEditMenu->addAction(a.ActionPaste);
-    FEditMenu->addSeparator();
-    QMenu* goOnline = FEditMenu->addMenu("Go O&nline");
-    goOnline->menuAction()->setStatusTip("Connect to KELVO device on COM port");
-    goOnline->addAction(a.ActionGoOnlineLast);
-    for (QAction* com : a.ActionGoOnlineCom)
-        goOnline->addAction(com);
-    FEditMenu->addAction(MenuEntry(this, a.ActionGoOffline, a.ActionGoOffline->text(),
-                                   "Disconnect from KELVO device on active COM port"));
-    FEditMenu->addAction(a.ActionScanCom);
-    FEditMenu->addSeparator();
-    FEditMenu->addAction(a.ActionEditValue);
-    FEditMenu->addAction(a.ActionProgramDevice);
-    FEditMenu->addAction(a.ActionResetDevice);
-    BuildCompareAction();
-    FEditMenu->addAction(ActionCompareWithFile);
-    FEditMenu->addSeparator();
-    FEditMenu->addAction(a.ActionCopyLines0);
-    FEditMenu->addAction(a.ActionCopyAllLines);
     FEditMenu->menuAction()->setStatusTip("Edit commands");
-
     FViewMenu = new QMenu("&View", this);
     FViewMenu->menuAction()->setStatusTip("View commands");
-    FViewMenu->addAction(
-        MenuEntry(this, a.ActionViewLog, "View &Log", a.ActionViewLog->statusTip()));
-    FViewMenu->addAction(a.ActionUpdateLog);
-    FViewMenu->addAction(a.ActionSaveLog);
-    FViewMenu->addAction(a.ActionFindNextError);
-
+    QMenu* goOnline = nullptr;
+    const std::vector<TActionRow>& rows = EditorActionRows();
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const TActionRow& row = rows[i];
+        QMenu* menu = row.Menu == TActionMenu::Edit       ? FEditMenu
+                      : row.Menu == TActionMenu::View     ? FViewMenu
+                      : row.Menu == TActionMenu::GoOnline ? goOnline
+                                                          : nullptr;
+        // The submenu stands in the Edit menu where its first action comes,
+        // after that action's separator.
+        const bool opensSubmenu = row.Menu == TActionMenu::GoOnline && !goOnline;
+        if (opensSubmenu)
+            menu = FEditMenu;
+        if (!menu)
+            continue;
+        if (row.SeparatorBefore)
+            menu->addSeparator();
+        if (opensSubmenu) {
+            menu = goOnline = FEditMenu->addMenu(GoOnlineMenuTitle);
+            goOnline->menuAction()->setStatusTip(GoOnlineMenuHint);
+        }
+        QAction* action = FActions.All()[i];
+        if (row.MenuCaption.isEmpty() && row.MenuHint.isEmpty())
+            menu->addAction(action);
+        else
+            menu->addAction(MenuEntry(this, action,
+                                      row.MenuCaption.isEmpty() ? action->text() : row.MenuCaption,
+                                      row.MenuHint.isEmpty() ? action->statusTip() : row.MenuHint));
+    }
     for (QMenu* menu : {FEditMenu, FViewMenu, goOnline})
-        connect(menu, &QMenu::aboutToShow, this, &TKlvForm::UpdateActions);
+        if (menu)
+            connect(menu, &QMenu::aboutToShow, this, &TKlvForm::UpdateActions);
+}
 
-    connect(a.ActionCut, &QAction::triggered, this, [] { SendShortcut(ShortcutCtrlX); });
-    connect(a.ActionCopy, &QAction::triggered, this, [] { SendShortcut(ShortcutCtrlC); });
-    connect(a.ActionPaste, &QAction::triggered, this, [] { SendShortcut(ShortcutCtrlV); });
-    connect(a.ActionCopyLines0, &QAction::triggered, this, [] { SendShortcut(ShortcutCtrlC); });
-    connect(a.ActionEditValue, &QAction::triggered, this, [this] { EditValue(); });
-    for (QAction* action : a.Connect)
-        connect(action, &QAction::triggered, this, [this, action] { GoOnline(ActionTag(action)); });
-    connect(a.ActionViewLog, &QAction::triggered, this, [this] { ShowLog(!LogVisible()); });
-    connect(a.ActionUpdateLog, &QAction::triggered, this, [this] { UpdateLog(); });
-    connect(a.ActionSaveLog, &QAction::triggered, this, [this] { ShowLog(true); });
-    connect(a.ActionFindNextError, &QAction::triggered, this, [this] { FindNextError(); });
-    for (QAction* action : {a.ActionProgramDevice, a.ActionResetDevice})
-        connect(action, &QAction::triggered, this,
-                [this, action] { RequestDeviceCommand(ActionTag(action)); });
-    for (QAction* action : {a.ActionCopyLines, a.ActionCopyLines2, a.ActionCopyAllLines})
-        connect(action, &QAction::triggered, this,
-                [this, action] { CopyLines(ActionTag(action)); });
+QList<QAction*> TKlvForm::FileMenuActions() const {
+    QList<QAction*> actions;
+    const std::vector<TActionRow>& rows = EditorActionRows();
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        if (rows[i].Menu == TActionMenu::File)
+            actions << FActions.All()[i];
+    return actions;
+}
+
+TActionState TKlvForm::ActionState() const {
+    TActionState state;
+    const TFileTypeKelvo* document = Kelvo();
+    state.Document = document != nullptr;
+    state.Empty = IsEmptyDocument();
+    state.LinkOpen = document && document->Stream && document->Stream->IsOpen();
+    state.LogVisible = LogVisible();
+    state.DeviceFree = CanTalkToDevice();
+    state.SelectionFocused = KelvoListView->hasFocus() && KelvoListView->selectionModel() &&
+                             KelvoListView->selectionModel()->hasSelection();
+    state.ExportRows = document && HasExportRows(*document);
+    if (const TKelvoOnline* online = FOnline.get())
+        state.CanConnect = [online](TConnectTarget target) {
+            return online->CanConnect(PortArgument(target));
+        };
+    return state;
 }
 
 void TKlvForm::UpdateActions() {
-    const TEditorActions& a = FActions;
-    const TFileTypeKelvo* document = Kelvo();
-    const bool empty = IsEmptyDocument();
-    const bool linkOpen = document && document->Stream && document->Stream->IsOpen();
-    a.ActionEditValue->setEnabled(!empty);
-    for (QAction* action : a.Connect)
-        action->setEnabled(FOnline && FOnline->CanConnect(ActionTag(action)));
-    a.ActionViewLog->setChecked(LogVisible());
-    a.ActionUpdateLog->setEnabled(document != nullptr);
-    a.ActionSaveLog->setEnabled(false);
-    a.ActionFindNextError->setEnabled(LogVisible());
-    a.ActionProgramDevice->setEnabled(linkOpen);
-    a.ActionResetDevice->setEnabled(linkOpen);
-    ActionCompareWithFile->setEnabled(CanTalkToDevice());
-    // Copying the selection needs the list to have the focus; otherwise the
-    // keys belong to the control that has it.
-    const bool selection = KelvoListView->hasFocus() && KelvoListView->selectionModel() &&
-                           KelvoListView->selectionModel()->hasSelection();
-    for (QAction* action :
-         {a.ActionCopyLines, a.ActionCopyLines2, a.ActionCopyLines0, a.ActionCopyAllLines})
-        action->setEnabled(!empty && (ActionTag(action) == 1 || selection));
+    const TActionState state = ActionState();
+    const std::vector<TActionRow>& rows = EditorActionRows();
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        QAction* action = FActions.All()[i];
+        action->setEnabled(IsEnabled(rows[i], state));
+        if (rows[i].Checked)
+            action->setChecked(rows[i].Checked(state));
+    }
 }
 
 } // namespace kelvo

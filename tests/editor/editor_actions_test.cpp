@@ -20,7 +20,7 @@ const TActionRow* RowNamed(const QString& name) {
     return nullptr;
 }
 
-TEST(EditorActionTable, EveryRowIsNamedOnceRunsSomethingAndHoldsKeysNoOtherRowHolds) {
+TEST(EditorActionTable, EveryRowIsNamedOnceReachableRunsSomethingAndHasKeysOfItsOwn) {
     std::set<QString> names;
     // Two actions of one window with the same key make the key ambiguous:
     // neither runs.
@@ -31,6 +31,8 @@ TEST(EditorActionTable, EveryRowIsNamedOnceRunsSomethingAndHoldsKeysNoOtherRowHo
         EXPECT_FALSE(row.Caption.isEmpty()) << row.Name.toStdString();
         EXPECT_FALSE(row.Hint.isEmpty()) << row.Name.toStdString();
         EXPECT_TRUE(row.Execute) << row.Name.toStdString() << " runs nothing";
+        EXPECT_TRUE(row.Menu != TActionMenu::None || !row.Keys.isEmpty())
+            << row.Name.toStdString() << " is in no menu and has no key";
         for (const QString& key : row.Keys) {
             const QKeySequence sequence(key);
             EXPECT_FALSE(sequence.isEmpty()) << row.Name.toStdString() << ": " << key.toStdString();

@@ -1,5 +1,9 @@
 #include "editor/editor_actions.h"
 
+#include "editor/export_action.h"
+#include "editor/klvform.h"
+#include "editor/send_shortcut.h"
+
 #include <QAction>
 #include <QKeySequence>
 #include <QVariant>
@@ -8,25 +12,277 @@ namespace kelvo {
 
 namespace {
 
-QAction* Make(QObject* owner, std::vector<QAction*>& all, const QString& caption,
-              const QString& hint, const QList<QKeySequence>& shortcuts, int tag,
-              const char* category) {
-    auto* action = new QAction(caption, owner);
-    action->setStatusTip(hint);
-    action->setToolTip(hint);
-    action->setShortcuts(shortcuts);
-    action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    action->setData(tag);
-    action->setProperty("category", QString::fromLatin1(category));
-    all.push_back(action);
-    return action;
+// The enabling rules.
+bool HasDocument(const TActionState& state, int) {
+    return state.Document;
+}
+bool NotEmpty(const TActionState& state, int) {
+    return !state.Empty;
+}
+bool Never(const TActionState&, int) {
+    return false;
+}
+bool LinkOpen(const TActionState& state, int) {
+    return state.LinkOpen;
+}
+bool LogShown(const TActionState& state, int) {
+    return state.LogVisible;
+}
+bool LogChecked(const TActionState& state) {
+    return state.LogVisible;
+}
+bool DeviceFree(const TActionState& state, int) {
+    return state.DeviceFree;
+}
+bool Exportable(const TActionState& state, int) {
+    return state.ExportRows;
+}
+bool Connectable(const TActionState& state, int tag) {
+    return state.CanConnect && state.CanConnect(ConnectTargetOf(tag));
+}
+// Copying the selection needs the focused list to hold a selected row;
+// otherwise the keys belong to the control that has the focus.
+bool Copyable(const TActionState& state, int tag) {
+    return !state.Empty && (CopyLinesOf(tag) == TCopyLines::All || state.SelectionFocused);
 }
 
-QKeySequence Keys(const char* text) {
-    return QKeySequence(QString::fromLatin1(text));
+// What the actions run.
+void GoOnline(TKlvForm& window, int tag) {
+    window.GoOnline(ConnectTargetOf(tag));
+}
+void CopyLines(TKlvForm& window, int tag) {
+    window.CopyLines(CopyLinesOf(tag));
+}
+void RequestDeviceCommand(TKlvForm& window, int tag) {
+    window.RequestDeviceCommand(tag);
+}
+
+TActionRow GoOnlineComRow(int port) {
+    const QString number = QString::number(port);
+    TActionRow row{.Name = "ActionGoOnlineCom" + number,
+                   .Caption = "Go Online On Com" + number,
+                   .Hint = "Connect to KELVO device on COM" + number,
+                   .Tag = port,
+                   .Category = "Connect",
+                   .Enabled = Connectable,
+                   .Execute = GoOnline,
+                   .Menu = TActionMenu::GoOnline};
+    // Com1 .. Com9 answer Ctrl+Shift+1 .. 9 and Com10 Ctrl+Shift+0; their
+    // captions underline the key's digit.
+    if (port <= 9) {
+        row.Caption = "Go Online On Com&" + number;
+        row.Keys = {"Ctrl+Shift+" + number};
+    } else if (port == 10) {
+        row.Caption = "Go Online On Com1&0";
+        row.Keys = {"Ctrl+Shift+0"};
+    }
+    return row;
+}
+
+std::vector<TActionRow> MakeRows() {
+    std::vector<TActionRow> rows = {
+        {.Name = "ActionCut",
+         .Caption = "Cu&t\tCtrl+X / Shift+Del",
+         .Hint = "Cut the current selection and put it on the clipboard",
+         .Category = "Edit",
+         .Execute = [](TKlvForm&, int) { SendShortcut(ShortcutCtrlX); },
+         .Menu = TActionMenu::Edit,
+         .Icon = IconCut},
+        {.Name = "ActionCopy",
+         .Caption = "&Copy\tCtrl+C / Ctrl+Ins",
+         .Hint = "Copy the the current selection to the clipboard",
+         .Category = "Edit",
+         .Execute = [](TKlvForm&, int) { SendShortcut(ShortcutCtrlC); },
+         .Menu = TActionMenu::Edit,
+         .Icon = IconCopy},
+        {.Name = "ActionPaste",
+         .Caption = "&Paste\tCtrl+V / Shift+Ins",
+         .Hint = "Paste the contents of the clipboard",
+         .Category = "Edit",
+         .Execute = [](TKlvForm&, int) { SendShortcut(ShortcutCtrlV); },
+         .Menu = TActionMenu::Edit,
+         .Icon = IconPaste},
+        {.Name = "ActionGoOnlineLast",
+         .Caption = "Go Online On &Last COM",
+         .Hint = "Connect to KELVO device on the last selected COM port",
+         .Keys = {"Ctrl+Shift+L"},
+         .Tag = PortArgument(TConnectTarget::LastPort),
+         .Category = "Connect",
+         .Enabled = Connectable,
+         .Execute = GoOnline,
+         .Menu = TActionMenu::GoOnline,
+         .SeparatorBefore = true},
+    };
+    for (int port = 1; port <= 20; ++port)
+        rows.push_back(GoOnlineComRow(port));
+    const QString copyHint = "Copy the selected lines as text to the clipboard";
+    const std::vector<TActionRow> rest = {
+        {.Name = "ActionGoOffline",
+         .Caption = "Go O&ffline",
+         .Hint = "Disconnect from KELVO device on selected COM port",
+         .Keys = {"Ctrl+Shift+F"},
+         .Tag = PortArgument(TConnectTarget::Offline),
+         .Category = "Connect",
+         .Enabled = Connectable,
+         .Execute = GoOnline,
+         .Menu = TActionMenu::Edit,
+         .MenuHint = "Disconnect from KELVO device on active COM port"},
+        {.Name = "ActionScanCom",
+         .Caption = "&Scan COM ports",
+         .Hint = "Scan all COM ports and try to connect to any KELVO device",
+         .Keys = {"Ctrl+Shift+S"},
+         .Tag = PortArgument(TConnectTarget::Scan),
+         .Category = "Connect",
+         .Enabled = Connectable,
+         .Execute = GoOnline,
+         .Menu = TActionMenu::Edit},
+        {.Name = "ActionEditValue",
+         .Caption = "Edit &Value",
+         .Hint = "Edit the value of the current line and send it to the device if online",
+         .Keys = {"F2"},
+         .Category = "Edit",
+         .Enabled = NotEmpty,
+         .Execute = [](TKlvForm& window, int) { window.EditValue(); },
+         .Menu = TActionMenu::Edit,
+         .SeparatorBefore = true},
+        {.Name = "ActionViewLog",
+         .Caption = "&View Log",
+         .Hint = "View logged KELVO messages",
+         .Keys = {"Shift+Alt+L"},
+         .Category = "View",
+         .Execute = [](TKlvForm& window, int) { window.ShowLog(!window.LogVisible()); },
+         .Menu = TActionMenu::View,
+         .MenuCaption = "View &Log",
+         .Checked = LogChecked},
+        {.Name = "ActionUpdateLog",
+         .Caption = "&Update Log",
+         .Hint = "Update view of logged KELVO messages if online",
+         .Keys = {"Shift+Alt+U"},
+         .Category = "View",
+         .Enabled = HasDocument,
+         .Execute = [](TKlvForm& window, int) { window.UpdateLog(); },
+         .Menu = TActionMenu::View},
+        {.Name = "ActionSaveLog",
+         .Caption = "&Save Log",
+         .Hint = "Save logged KELVO messages to file",
+         .Keys = {"Shift+Alt+S"},
+         .Category = "View",
+         .Enabled = Never,
+         .Execute = [](TKlvForm& window, int) { window.ShowLog(true); },
+         .Menu = TActionMenu::View},
+        {.Name = "ActionFindNextError",
+         .Caption = "Find Next &Error",
+         .Hint = "Find next error in logged messages",
+         .Keys = {"Shift+Alt+E"},
+         .Category = "View",
+         .Enabled = LogShown,
+         .Execute = [](TKlvForm& window, int) { window.FindNextError(); },
+         .Menu = TActionMenu::View},
+        // The menu entries show F5 and F6; the actions also answer Ctrl+Shift+F5/F6.
+        {.Name = "ActionProgramDevice",
+         .Caption = "Progra&m Device",
+         .Hint = "Program modifications in EEPROM of device",
+         .Keys = {"F5", "Ctrl+Shift+F5"},
+         .Tag = 2,
+         .Category = "Edit",
+         .Enabled = LinkOpen,
+         .Execute = RequestDeviceCommand,
+         .Menu = TActionMenu::Edit},
+        {.Name = "ActionResetDevice",
+         .Caption = "Rese&t Device",
+         .Hint = "Cancel modifications and reload all values from EEPROM of device",
+         .Keys = {"F6", "Ctrl+Shift+F6"},
+         .Tag = 1,
+         .Category = "Edit",
+         .Enabled = LinkOpen,
+         .Execute = RequestDeviceCommand,
+         .Menu = TActionMenu::Edit},
+        {.Name = "ActionCompareWithFile",
+         .Caption = "Co&mpare with File...",
+         .Hint = "Compare the device's values with a data file and write the chosen ones",
+         .Category = "Edit",
+         .Enabled = DeviceFree,
+         .Execute = [](TKlvForm& window, int) { window.CompareWithFile(); },
+         .Menu = TActionMenu::Edit},
+        // Ctrl+C and Ctrl+Ins copy the selected lines where the list has the
+        // focus; the menu entry sends Ctrl+C to whatever control has it.
+        {.Name = "ActionCopyLines",
+         .Caption = "Copy &Selected Lines",
+         .Hint = copyHint,
+         .Keys = {"Ctrl+C"},
+         .Tag = int(TCopyLines::Selected),
+         .Category = "Edit",
+         .Enabled = Copyable,
+         .Execute = CopyLines},
+        {.Name = "ActionCopyLines2",
+         .Caption = "Copy &Selected Lines",
+         .Hint = copyHint,
+         .Keys = {"Ctrl+Ins"},
+         .Tag = int(TCopyLines::Selected),
+         .Category = "Edit",
+         .Enabled = Copyable,
+         .Execute = CopyLines},
+        {.Name = "ActionCopyLines0",
+         .Caption = "Copy &Selected Lines\tCtrl+C / Ctrl+Ins",
+         .Hint = copyHint,
+         .Tag = int(TCopyLines::Selected),
+         .Category = "Edit",
+         .Enabled = Copyable,
+         .Execute = [](TKlvForm&, int) { SendShortcut(ShortcutCtrlC); },
+         .Menu = TActionMenu::Edit,
+         .SeparatorBefore = true},
+        {.Name = "ActionCopyAllLines",
+         .Caption = "Copy &All Lines",
+         .Hint = "Copy all lines as text to the clipboard",
+         .Tag = int(TCopyLines::All),
+         .Category = "Edit",
+         .Enabled = Copyable,
+         .Execute = CopyLines,
+         .Menu = TActionMenu::Edit},
+        {.Name = "ActionFindInList",
+         .Caption = "&Find in List",
+         .Hint = "Find lines in the list by their caption or value",
+         .Keys = {"Ctrl+F"},
+         .Category = "View",
+         .Execute = [](TKlvForm& window, int) { window.FindInList(); },
+         .Menu = TActionMenu::View,
+         .SeparatorBefore = true},
+        // Shown in the main window's File menu while the window is active.
+        {.Name = "ActionFileExport",
+         .Caption = "&Export...",
+         .Hint = "Export the lines of the current file as CSV or JSON",
+         .Category = "File",
+         .Enabled = Exportable,
+         .Execute = [](TKlvForm& window, int) { window.Export()->Execute(); },
+         .Menu = TActionMenu::File},
+    };
+    rows.insert(rows.end(), rest.begin(), rest.end());
+    return rows;
 }
 
 } // namespace
+
+const std::vector<TActionRow>& EditorActionRows() {
+    static const std::vector<TActionRow> rows = MakeRows();
+    return rows;
+}
+
+TConnectTarget ConnectTargetOf(int tag) {
+    if (tag == PortArgument(TConnectTarget::Scan))
+        return TConnectTarget::Scan;
+    // Any other negative Tag takes the link offline, as the online operation does.
+    if (tag < 0)
+        return TConnectTarget::Offline;
+    return tag == 0 ? TConnectTarget::LastPort : ComPort(tag);
+}
+
+TCopyLines CopyLinesOf(int tag) {
+    return tag == int(TCopyLines::All) ? TCopyLines::All : TCopyLines::Selected;
+}
+
+bool IsEnabled(const TActionRow& row, const TActionState& state) {
+    return !row.Enabled || row.Enabled(state, row.Tag);
+}
 
 int ActionTag(const QAction* action) {
     return action ? action->data().toInt() : 0;
@@ -37,70 +293,41 @@ QString ActionCategory(const QAction* action) {
 }
 
 void TEditorActions::Create(QObject* owner) {
-    auto& a = All;
-    ActionCut = Make(owner, a, "Cu&t\tCtrl+X / Shift+Del",
-                     "Cut the current selection and put it on the clipboard", {}, 0, "Edit");
-    ActionCopy = Make(owner, a, "&Copy\tCtrl+C / Ctrl+Ins",
-                      "Copy the the current selection to the clipboard", {}, 0, "Edit");
-    ActionPaste = Make(owner, a, "&Paste\tCtrl+V / Shift+Ins",
-                       "Paste the contents of the clipboard", {}, 0, "Edit");
-    ActionEditValue = Make(owner, a, "Edit &Value",
-                           "Edit the value of the current line and send it to the device if online",
-                           {Keys("F2")}, 0, "Edit");
-    ActionGoOnlineLast = Make(owner, a, "Go Online On &Last COM",
-                              "Connect to KELVO device on the last selected COM port",
-                              {Keys("Ctrl+Shift+L")}, 0, "Connect");
-    Connect.push_back(ActionGoOnlineLast);
-    for (int n = 1; n <= 20; ++n) {
-        QString caption;
+    FAll.clear();
+    for (const TActionRow& row : EditorActionRows()) {
+        auto* action = new QAction(row.Caption, owner);
+        action->setObjectName(row.Name);
+        action->setStatusTip(row.Hint);
+        action->setToolTip(row.Hint);
         QList<QKeySequence> keys;
-        if (n <= 9) {
-            caption = QString("Go Online On Com&%1").arg(n);
-            keys = {QKeySequence(QString("Ctrl+Shift+%1").arg(n))};
-        } else if (n == 10) {
-            caption = "Go Online On Com1&0";
-            keys = {Keys("Ctrl+Shift+0")};
-        } else {
-            caption = QString("Go Online On Com%1").arg(n);
-        }
-        ActionGoOnlineCom[n - 1] =
-            Make(owner, a, caption, QString("Connect to KELVO device on COM%1").arg(n), keys, n,
-                 "Connect");
-        Connect.push_back(ActionGoOnlineCom[n - 1]);
+        for (const QString& key : row.Keys)
+            keys << QKeySequence(key);
+        action->setShortcuts(keys);
+        // Each editor window answers its own keys, from any of its controls.
+        action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        action->setData(row.Tag);
+        action->setProperty("category", row.Category);
+        action->setCheckable(row.Checked != nullptr);
+        if (row.Icon)
+            action->setIcon(ToolbarIcon(*row.Icon));
+        FAll.push_back(action);
     }
-    ActionGoOffline =
-        Make(owner, a, "Go O&ffline", "Disconnect from KELVO device on selected COM port",
-             {Keys("Ctrl+Shift+F")}, -1, "Connect");
-    ActionScanCom = Make(owner, a, "&Scan COM ports",
-                         "Scan all COM ports and try to connect to any KELVO device",
-                         {Keys("Ctrl+Shift+S")}, -2, "Connect");
-    Connect.push_back(ActionGoOffline);
-    Connect.push_back(ActionScanCom);
-    ActionViewLog =
-        Make(owner, a, "&View Log", "View logged KELVO messages", {Keys("Shift+Alt+L")}, 0, "View");
-    ActionViewLog->setCheckable(true);
-    ActionUpdateLog =
-        Make(owner, a, "&Update Log", "Update view of logged KELVO messages if online",
-             {Keys("Shift+Alt+U")}, 0, "View");
-    ActionSaveLog = Make(owner, a, "&Save Log", "Save logged KELVO messages to file",
-                         {Keys("Shift+Alt+S")}, 0, "View");
-    ActionFindNextError = Make(owner, a, "Find Next &Error", "Find next error in logged messages",
-                               {Keys("Shift+Alt+E")}, 0, "View");
-    // The menu entries show F5 and F6; the actions also answer Ctrl+Shift+F5/F6.
-    ActionProgramDevice =
-        Make(owner, a, "Progra&m Device", "Program modifications in EEPROM of device",
-             {Keys("F5"), Keys("Ctrl+Shift+F5")}, 2, "Edit");
-    ActionResetDevice = Make(owner, a, "Rese&t Device",
-                             "Cancel modifications and reload all values from EEPROM of device",
-                             {Keys("F6"), Keys("Ctrl+Shift+F6")}, 1, "Edit");
-    const QString copyHint = "Copy the selected lines as text to the clipboard";
-    ActionCopyLines = Make(owner, a, "Copy &Selected Lines", copyHint, {Keys("Ctrl+C")}, 0, "Edit");
-    ActionCopyLines2 =
-        Make(owner, a, "Copy &Selected Lines", copyHint, {Keys("Ctrl+Ins")}, 0, "Edit");
-    ActionCopyLines0 =
-        Make(owner, a, "Copy &Selected Lines\tCtrl+C / Ctrl+Ins", copyHint, {}, 0, "Edit");
-    ActionCopyAllLines =
-        Make(owner, a, "Copy &All Lines", "Copy all lines as text to the clipboard", {}, 1, "Edit");
+}
+
+QAction* TEditorActions::operator[](std::string_view name) const {
+    const QString wanted = QString::fromUtf8(name.data(), qsizetype(name.size()));
+    for (QAction* action : FAll)
+        if (action->objectName() == wanted)
+            return action;
+    return nullptr;
+}
+
+std::vector<QAction*> TEditorActions::InCategory(const QString& category) const {
+    std::vector<QAction*> found;
+    for (QAction* action : FAll)
+        if (ActionCategory(action) == category)
+            found.push_back(action);
+    return found;
 }
 
 } // namespace kelvo

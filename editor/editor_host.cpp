@@ -56,19 +56,19 @@ bool TEditorHost::Unlock() {
 }
 
 int TEditorHost::TopRow() const {
-    const QModelIndex top = FForm.KelvoListView->indexAt(QPoint(0, 0));
+    const QModelIndex top = FForm.Controls().KelvoListView->indexAt(QPoint(0, 0));
     return top.isValid() ? top.row() : 0;
 }
 
 int TEditorHost::VisibleRows() const {
-    const int rowHeight = FForm.KelvoListView->sizeHintForRow(0);
+    const int rowHeight = FForm.Controls().KelvoListView->sizeHintForRow(0);
     if (rowHeight <= 0)
         return 0;
-    return FForm.KelvoListView->viewport()->height() / rowHeight + 1;
+    return FForm.Controls().KelvoListView->viewport()->height() / rowHeight + 1;
 }
 
 void TEditorHost::RowChanged(int row) {
-    QTreeView* view = FForm.KelvoListView;
+    QTreeView* view = FForm.Controls().KelvoListView;
     const QAbstractItemModel* model = view->model();
     if (!model || row < 0 || row >= model->rowCount())
         return;
@@ -81,7 +81,7 @@ void TEditorHost::RowChanged(int row) {
 }
 
 void TEditorHost::ListChanged() {
-    FForm.KelvoListView->viewport()->update();
+    FForm.Controls().KelvoListView->viewport()->update();
     FForm.UpdateStatus();
     FForm.UpdateAboutDialogIfChanged();
 }

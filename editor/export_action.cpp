@@ -5,12 +5,7 @@
 #include "report/export_lines.h"
 #include "report/whole_file.h"
 #include "shell/gui/filedialog.h"
-#include "shell/gui/mainform.h"
-#include "shell/gui/mainwindow.h"
 
-#include <QAbstractEventDispatcher>
-#include <QAction>
-#include <QMenu>
 #include <QWidget>
 
 #include <filesystem>
@@ -49,30 +44,14 @@ std::string WriteExport(const TFileTypeKelvo& document, const std::string& path,
 }
 
 TExportAction::TExportAction(QWidget* window, TDocumentSource document)
-    : QObject(window), FWindow(window), FDocument(std::move(document)) {
-    FAction = new QAction("&Export...", window);
-    FAction->setObjectName("ActionFileExport");
-    FAction->setStatusTip("Export the lines of the current file as CSV or JSON");
-    connect(FAction, &QAction::triggered, this, [this] { Execute(); });
+    : FDocument(std::move(document)) {
     auto dialog = std::make_unique<TQtFileDialog>(TQtFileDialog::Save, window);
     dialog->Filter = Filter;
     dialog->FilterIndex = FormatCsv;
     Dialog = std::move(dialog);
-    // The action stands in the main window's File menu: its enabling follows
-    // the state when the event loop goes idle and when that menu opens.
-    if (auto* dispatcher = QAbstractEventDispatcher::instance())
-        connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &TExportAction::Update);
-    if (auto* main = qobject_cast<TMainForm*>(MainForm()))
-        connect(main->FileMenu(), &QMenu::aboutToShow, this, &TExportAction::Update);
-    Update();
 }
 
 TExportAction::~TExportAction() = default;
-
-void TExportAction::Update() {
-    const TFileTypeKelvo* document = FDocument();
-    FAction->setEnabled(document && HasExportRows(*document));
-}
 
 bool TExportAction::Execute() {
     const TFileTypeKelvo* document = FDocument();

@@ -1,16 +1,13 @@
 #pragma once
-// File > Export... of an editor window: the shown lines of its document, each
-// instance of a repeated group on its own, written as CSV or JSON for reports
-// and spreadsheets. The values are the ones the list shows, so an online
+// What File > Export... of an editor window runs: the shown lines of its
+// document, each instance of a repeated group on its own, written as CSV or
+// JSON for reports and spreadsheets. The values are the ones the list shows, so an online
 // document exports what was last read from the device. The document itself
 // is not touched: exporting is not saving.
-#include <QObject>
-
 #include <functional>
 #include <memory>
 #include <string>
 
-class QAction;
 class QWidget;
 
 namespace kelvo {
@@ -18,8 +15,7 @@ namespace kelvo {
 class TFileDialog;
 class TFileTypeKelvo;
 
-class TExportAction : public QObject {
-    Q_OBJECT
+class TExportAction {
 public:
     // The file types of the export dialog; the filter index picks the format.
     static constexpr const char* Filter = "CSV (*.csv)|*.csv|JSON (*.json)|*.json";
@@ -27,14 +23,13 @@ public:
 
     using TDocumentSource = std::function<const TFileTypeKelvo*()>;
 
-    // window titles the dialog and the messages; document gives the window's
-    // current document (or null).
+    // window owns the dialog; document gives the window's current document
+    // (or null).
     TExportAction(QWidget* window, TDocumentSource document);
-    ~TExportAction() override;
+    ~TExportAction();
+    TExportAction(const TExportAction&) = delete;
+    TExportAction& operator=(const TExportAction&) = delete;
 
-    QAction* Action() const { return FAction; }
-    // Enabled while the window holds a document with lines to export.
-    void Update();
     // Asks for the file and writes it; false when nothing was written (the
     // dialog cancelled, or the file could not be written: the user was told).
     bool Execute();
@@ -43,12 +38,10 @@ public:
     std::unique_ptr<TFileDialog> Dialog;
 
 private:
-    QWidget* FWindow;
     TDocumentSource FDocument;
-    QAction* FAction = nullptr;
 };
 
-// Whether the document has a line an export writes.
+// Whether the document has a line an export writes: the action is enabled then.
 bool HasExportRows(const TFileTypeKelvo& document);
 
 // The report of document in format, written to path in one piece: through a

@@ -1,43 +1,36 @@
+// The device editor window itself: its construction with the tabbed pages
+// (the parameter list, the About memo, the Options tab, the hidden Log) and
+// its end.
 #include "editor/klvform.h"
 
 #include "editor/compare_window.h"
 #include "editor/editor_host.h"
 #include "editor/export_action.h"
 #include "foundation/gui/memotab.h"
-#include "foundation/gui/oem_text.h"
-#include "foundation/gui/vlistview.h"
 #include "online/kelvo_online.h"
-#include "shell/fileaccess.h"
-#include "shell/gui/cursor.h"
 #include "shell/gui/filedialog.h"
-#include "shell/gui/qtprompt.h"
+#include "shell/gui/mainform.h"
+#include "shell/gui/mainwindow.h"
 
 #include <QAbstractEventDispatcher>
-#include <QCheckBox>
 #include <QFontDatabase>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QScrollArea>
 #include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
-#include <QTextBlock>
 #include <QTreeView>
 #include <QVBoxLayout>
 
-#include <cstdio>
 #include <functional>
 
 namespace kelvo {
 
 namespace {
-
-TComLineOpener& LineOpener() {
-    static TComLineOpener opener;
-    return opener;
-}
 
 // A page that holds one control filling it.
 QWidget* FilledPage(QWidget* content) {
@@ -90,13 +83,11 @@ TKlvForm::TKlvForm(QWidget* owner) : TFiletypeForm<TFileTypeKelvo>(owner) {
     setWindowTitle("Kelvo");
     setProperty("helpContext", HelpContext);
     FHost = std::make_unique<TEditorHost>(*this);
-    FActions.Create(this);
-    for (QAction* action : FActions.All)
-        addAction(action);
+    BuildActions();
     BuildPages();
     BuildMenus();
-    FExport = new TExportAction(this, [this] { return Kelvo(); });
-    BuildFilterActions();
+    FExport = std::make_unique<TExportAction>(this, [this] { return Kelvo(); });
+    CompareDialog = std::make_unique<TQtFileDialog>(TQtFileDialog::Open, this);
     FTabHook = std::make_unique<TControlWndproc<QTabBar>>(
         TabbedPages->tabBar(),
         [this](QObject*, QEvent* event) { return ForwardTabStripKey(event); });
@@ -105,11 +96,18 @@ TKlvForm::TKlvForm(QWidget* owner) : TFiletypeForm<TFileTypeKelvo>(owner) {
     if (auto* dispatcher = QAbstractEventDispatcher::instance())
         connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this,
                 &TKlvForm::UpdateActions);
+    // Export stands in the main window's File menu: its enabling follows
+    // the state when that menu opens too.
+    if (auto* main = qobject_cast<TMainForm*>(MainForm()))
+        connect(main->FileMenu(), &QMenu::aboutToShow, this, &TKlvForm::UpdateActions);
     UpdateActions();
 }
 
-QList<QAction*> TKlvForm::FileMenuActions() const {
-    return {FExport->Action()};
+TKlvForm::TControls TKlvForm::Controls() const {
+    return {TabbedPages,   TabDisplay, KelvoListView,   TabAbout,        MemoAbout,
+            TabOptions,    TabLog,     RichEditLog,     CkbxAutoConnect, CkbxSpecialOpt,
+            CkbxProdmod,   Rbtn1152,   Rbtn576,         Rbtn192,         CmbxLanguage,
+            LabelLanguage, EditFind,   CkbxChangedOnly, LabelNoMatch};
 }
 
 TKlvForm::~TKlvForm() {
@@ -207,196 +205,6 @@ void TKlvForm::BuildLogTab() {
     TabLog = FilledPage(RichEditLog);
     TabbedPages->addTab(TabLog, "&Log");
     TabbedPages->setTabVisible(TabbedPages->indexOf(TabLog), false);
-}
-
-void TKlvForm::SetLineOpener(TComLineOpener opener) {
-    LineOpener() = std::move(opener);
-}
-
-void TKlvForm::AttachDocument(TFileTypeKelvo* document) {
-    if (LineOpener() && document->Stream)
-        document->Stream->SetLineOpener(LineOpener());
-    auto* view = new TVlistView;
-    view->SetColumns({{"Key", 200, Qt::AlignLeft}, {"Value", 160, Qt::AlignRight}});
-    view->SetTextDecoder(OemToQString);
-    view->SetChangeHandler([this](int row) { KelvoListViewChange(row); });
-    view->SetRowFilter([this](TSortedVlvEntries& rows) { FFilter.Apply(rows); });
-    view->Bind(KelvoListView);
-    FListView = view;
-    document->AttachListView(TPtr<TSortVListView>(view));
-    connect(KelvoListView->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this](const QModelIndex& current) {
-                KelvoListViewChange(current.isValid() ? current.row() : -1);
-            });
-    FOnline = std::make_unique<TKelvoOnline>(*document, FHost.get(), FHost.get(), FHost.get());
-    // Nothing goes into the device without a snapshot of what it held.
-    FOnline->SetBeforeOldDataWrite([this] { return SaveDeviceSnapshot("Go Online"); });
-}
-
-void TKlvForm::LoadFromStream(TStream* stream, std::int64_t count) {
-    try {
-        ClearAbout();
-        TChangeCursorTemp cursor;
-        // The old document goes with its online operation and its display.
-        FOnline.reset();
-        FListView = nullptr;
-        auto* document = new TFileTypeKelvo;
-        FDocument.Reset(document);
-        document->SetFileName(AdjustExtension(document, GetFileName()));
-        SetFileName(document->GetFileName());
-        AttachDocument(document);
-        // The new document takes over what the Options tab shows: the
-        // production mode and the baud rate.
-        if (CkbxProdmod && CkbxProdmod->isChecked())
-            FOnline->SetProductionMode(1);
-        FOnline->SetBaudRate(CheckedBaudRate());
-        if (stream) {
-            TFileAccess access;
-            access.Reader.Init(stream, GetFileName());
-            access.Reader.Size = count;
-            if (access.Reader.Open())
-                document->Read(access);
-            FFileValues.Take(document->Entries);
-        } else {
-            FFileValues.Forget();
-        }
-        SetDocumentModified(false);
-        DocumentChanged();
-        SyncOptions();
-        document->RebuildDisplay();
-        if (!stream) {
-            FOnline->GoOnline(0, 0);
-            NotePortProblem();
-            FLanguageMark = 0;
-            SyncOptions();
-            DocumentChanged();
-        }
-    } catch (const std::exception&) {
-        ClearAbout();
-    }
-    UpdateStatus();
-    UpdateActions();
-}
-
-void TKlvForm::ClearAbout() {
-    MemoAbout->setPlainText("Empty");
-    lastVisibleCount = -1;
-}
-
-void TKlvForm::DocumentChanged() {
-    if (!Kelvo()) {
-        ClearAbout();
-        return;
-    }
-    MemoAbout->setPlainText(PromptText(Kelvo()->GetInfoText() + "\n\n "));
-    UpdateAboutOnline();
-    UpdateAboutDialog();
-}
-
-void TKlvForm::ReplaceAboutLine(int fromEnd, const std::string& line) {
-    QTextDocument* text = MemoAbout->document();
-    const int index = text->blockCount() - fromEnd;
-    if (index < 0)
-        return;
-    QTextCursor cursor(text->findBlockByNumber(index));
-    cursor.movePosition(QTextCursor::StartOfBlock);
-    cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
-    cursor.insertText(QString::fromStdString(line));
-}
-
-void TKlvForm::UpdateAboutOnline() {
-    std::string line = "Online:\t";
-    const TKelvoStream* link = Kelvo() ? Kelvo()->Stream.Get() : nullptr;
-    char text[80];
-    if (link && link->IsOpen()) {
-        std::snprintf(text, sizeof text, "On COM%i at %i Baud", link->Port(), link->Baud());
-        line += text;
-    } else {
-        line += "No";
-        if (link) {
-            std::snprintf(text, sizeof text, " (default is COM%i)", link->Port());
-            line += text;
-        }
-    }
-    ReplaceAboutLine(3, line);
-}
-
-void TKlvForm::UpdateAboutDialog() {
-    std::string line = "Dialog:\t";
-    int visible = 0;
-    if (!Kelvo() || Kelvo()->IsEmpty()) {
-        line += "Empty";
-    } else {
-        const TSortVListView& list = Kelvo()->List();
-        visible = list.GetRowCount();
-        char text[80];
-        std::snprintf(text, sizeof text, "%i lines (%i visible)", list.Data()->Count(), visible);
-        line += text;
-    }
-    ReplaceAboutLine(1, line);
-    lastVisibleCount = visible;
-}
-
-void TKlvForm::UpdateAboutDialogIfChanged() {
-    if (Kelvo() && Kelvo()->List().GetRowCount() != lastVisibleCount)
-        UpdateAboutDialog();
-}
-
-bool TKlvForm::LogVisible() const {
-    return TabbedPages->isTabVisible(TabbedPages->indexOf(TabLog));
-}
-
-void TKlvForm::ShowLog(bool visible) {
-    TabbedPages->setTabVisible(TabbedPages->indexOf(TabLog), visible);
-    FActions.ActionViewLog->setChecked(visible);
-    if (visible)
-        TabbedPages->setCurrentWidget(TabLog);
-}
-
-void TKlvForm::UpdateLog() {
-    ShowLog(true);
-    if (Kelvo() && Kelvo()->Stream && FOnline)
-        RichEditLog->setPlainText(OemToQString(FOnline->RenderLog()));
-}
-
-void TKlvForm::UpdateStatus() {
-    if (!Kelvo()) {
-        SetStatusText({});
-        return;
-    }
-    const int rows = Kelvo()->List().GetRowCount();
-    if (rows <= 0) {
-        SetStatusText(WithPortProblem(EmptyListText()));
-        return;
-    }
-    const QModelIndex current = KelvoListView->currentIndex();
-    SetStatusText(WithPortProblem(Kelvo()->GetStatusText(current.isValid() ? current.row() : -1)));
-}
-
-std::string TKlvForm::WithPortProblem(const std::string& status) const {
-    const std::string shown = FSnapshotNote.empty() ? status : status + " - " + FSnapshotNote;
-    if (!Kelvo() || Kelvo()->IsOnline())
-        return shown;
-    // A device that went from the line is named until the next go-online.
-    if (Kelvo()->Stream && Kelvo()->Stream->Disconnected())
-        return shown + " - " + PortProblem("the device was disconnected");
-    return FPortProblem.empty() ? shown : shown + " - " + FPortProblem;
-}
-
-void TKlvForm::KelvoListViewChange(int row) {
-    if (!Kelvo())
-        return;
-    UpdateNoMatch();
-    if (row < 0 && Kelvo()->List().GetRowCount() <= 0) {
-        SetStatusText(WithPortProblem(EmptyListText()));
-        return;
-    }
-    if (row >= 0 && row != FSnapshotNoteRow)
-        FSnapshotNote.clear();
-    if (row >= 0) {
-        SetStatusText(WithPortProblem(Kelvo()->GetStatusText(row)));
-        UpdateAboutDialogIfChanged();
-    }
 }
 
 } // namespace kelvo

@@ -1,15 +1,17 @@
 #pragma once
 // The device editor window: one Kelvo parameter set with its Display, About,
-// Options and Log tabs, the actions of its Edit and View menus, and the Qt
-// side of the document's online operation (the 110 ms timer, the close lock,
-// the display it keeps current). Each action forwards to one document
-// operation and then refreshes what the window shows.
+// Options and Log tabs, the actions of its Edit and View menus (one per row of
+// the table in editor_actions.h), and the Qt side of the document's online
+// operation (the 110 ms timer, the close lock, the display it keeps current).
+// Each action forwards to one document operation and then refreshes what the
+// window shows.
 #include "devicelink/comline.h"
 #include "editor/compare_window.h"
 #include "editor/editor_actions.h"
 #include "editor/file_values.h"
 #include "editor/line_filter.h"
 #include "model/kelvofile.h"
+#include "online/connect_target.h"
 #include "online/kelvo_compare.h"
 #include "shell/gui/controlhook.h"
 #include "shell/gui/filesaveform.h"
@@ -72,7 +74,7 @@ public:
     QMenu* EditMenu() const { return FEditMenu; }
     QMenu* ViewMenu() const { return FViewMenu; }
     // File > Export... of this window.
-    TExportAction* Export() const { return FExport; }
+    TExportAction* Export() const { return FExport.get(); }
 
     void ClearAbout();
     void UpdateAboutOnline();
@@ -89,10 +91,12 @@ public:
     // The status text of the focused row (or "No visible items").
     void UpdateStatus();
 
-    // Copies the selected rows (tag 0) or all rows (tag 1) to the clipboard.
-    void CopyLines(int tag);
+    // The operations the actions run.
+    void CopyLines(TCopyLines lines);
     void FindNextError();
-    void GoOnline(int tag);
+    // Goes online there (or offline), then shows what the document holds now.
+    void GoOnline(TConnectTarget target);
+    // The Tag of Program Device (2) or Reset Device (1).
     void RequestDeviceCommand(int tag);
     void EditValue();
     void UpdateLog();
@@ -125,7 +129,6 @@ public:
 
     // The open dialog of Compare with File; tests replace it.
     std::unique_ptr<TFileDialog> CompareDialog;
-    QAction* ActionCompareWithFile = nullptr;
 
     // How the documents of new windows reach their device; by default the
     // serial ports. Tests and the picture tool put the virtual device here.
@@ -139,6 +142,70 @@ public:
                 op(*editor);
         }
     }
+
+    // The controls of the window, named as the window's designer names them:
+    // what the tests, the picture tool and the window's host look at and drive.
+    struct TControls {
+        QTabWidget* TabbedPages;
+        QWidget* TabDisplay;
+        QTreeView* KelvoListView;
+        QWidget* TabAbout;
+        QPlainTextEdit* MemoAbout;
+        QWidget* TabOptions;
+        QWidget* TabLog;
+        QPlainTextEdit* RichEditLog;
+        QCheckBox* CkbxAutoConnect;
+        QCheckBox* CkbxSpecialOpt;
+        QCheckBox* CkbxProdmod;
+        QRadioButton* Rbtn1152;
+        QRadioButton* Rbtn576;
+        QRadioButton* Rbtn192;
+        QComboBox* CmbxLanguage;
+        QLabel* LabelLanguage;
+        QLineEdit* EditFind;
+        QCheckBox* CkbxChangedOnly;
+        QLabel* LabelNoMatch;
+    };
+    TControls Controls() const;
+    // The number of visible rows last written into the About tab; -1 while it
+    // shows "Empty".
+    int LastVisibleCount() const { return lastVisibleCount; }
+
+private:
+    void BuildActions();
+    // The state the enabling rules of the actions look at.
+    TActionState ActionState() const;
+    void BuildPages();
+    void BuildDisplayTab();
+    void BuildAboutTab();
+    void BuildOptionsTab();
+    void BuildLogTab();
+    // The Display tab's page: the filter bar above the list.
+    QWidget* BuildFilteredPage(QWidget* list);
+    bool FilterFieldKey(QEvent* event);
+    void UpdateNoMatch();
+    // "No visible items", or why the filter leaves no line.
+    std::string EmptyListText() const;
+    void BuildMenus();
+    void AttachDocument(TFileTypeKelvo* document);
+    void ReplaceAboutLine(int fromEnd, const std::string& line);
+    bool ForwardTabStripKey(QEvent* event);
+    // Moves the focus from the tab strip into the current page; the control
+    // that has it then, or null.
+    QWidget* EnterCurrentPage();
+    void KelvoListViewChange(int row);
+    void NotePortProblem();
+    std::string WithPortProblem(const std::string& status) const;
+    // "COM3 is /dev/ttyUSB0: " and the reason.
+    std::string PortProblem(const std::string& reason) const;
+
+    void CkbxAutoConnectClick();
+    void CkbxSpecialOptClick();
+    void CkbxProdmodClick();
+    void RbtnBaudrateClick(int baud);
+    // The rate of the checked baud-rate button.
+    int CheckedBaudRate() const;
+    void CmbxLanguageChange();
 
     // Components, named as the window's designer names them.
     QTabWidget* TabbedPages = nullptr;
@@ -164,53 +231,15 @@ public:
     QLineEdit* EditFind = nullptr;
     QCheckBox* CkbxChangedOnly = nullptr;
     QLabel* LabelNoMatch = nullptr;
-    QAction* ActionFindInList = nullptr;
-
     // The number of visible rows last written into the About tab; -1 while it
     // shows "Empty".
     int lastVisibleCount = -1;
-
-private:
-    void BuildPages();
-    void BuildDisplayTab();
-    void BuildAboutTab();
-    void BuildOptionsTab();
-    void BuildLogTab();
-    // The Display tab's page: the filter bar above the list.
-    QWidget* BuildFilteredPage(QWidget* list);
-    void BuildFilterActions();
-    bool FilterFieldKey(QEvent* event);
-    void UpdateNoMatch();
-    // "No visible items", or why the filter leaves no line.
-    std::string EmptyListText() const;
-    void BuildMenus();
-    void AttachDocument(TFileTypeKelvo* document);
-    void ReplaceAboutLine(int fromEnd, const std::string& line);
-    bool ForwardTabStripKey(QEvent* event);
-    // Moves the focus from the tab strip into the current page; the control
-    // that has it then, or null.
-    QWidget* EnterCurrentPage();
-    void KelvoListViewChange(int row);
-    void NotePortProblem();
-    void BuildCompareAction();
-    std::string WithPortProblem(const std::string& status) const;
-    // "COM3 is /dev/ttyUSB0: " and the reason.
-    std::string PortProblem(const std::string& reason) const;
-
-    void CkbxAutoConnectClick();
-    void CkbxSpecialOptClick();
-    void CkbxProdmodClick();
-    void RbtnBaudrateClick(int baud);
-    // The rate of the checked baud-rate button.
-    int CheckedBaudRate() const;
-    void CmbxLanguageChange();
 
     TEditorActions FActions;
     QMenu* FEditMenu = nullptr;
     QMenu* FViewMenu = nullptr;
     TVlistView* FListView = nullptr; // owned by the document's display
-    // A child of the window.
-    TExportAction* FExport = nullptr;
+    std::unique_ptr<TExportAction> FExport;
     std::unique_ptr<TEditorHost> FHost;
     std::unique_ptr<TKelvoOnline> FOnline;
     std::unique_ptr<TMemoTab> FMemoTab;

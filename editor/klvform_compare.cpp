@@ -1,3 +1,5 @@
+// Edit > Compare with File...: a data file against every line of the device,
+// in a table window of the editor, and the writes of the rows chosen there.
 #include "editor/compare_window.h"
 #include "editor/editor_host.h"
 #include "editor/klvform.h"
@@ -7,9 +9,7 @@
 #include "shell/fileaccess.h"
 #include "shell/gui/cursor.h"
 #include "shell/gui/filedialog.h"
-#include "snapshots/snapshots.h"
 
-#include <QAction>
 #include <QTreeView>
 
 namespace kelvo {
@@ -62,15 +62,6 @@ private:
 };
 
 } // namespace
-
-void TKlvForm::BuildCompareAction() {
-    ActionCompareWithFile = new QAction("Co&mpare with File...", this);
-    ActionCompareWithFile->setObjectName("ActionCompareWithFile");
-    ActionCompareWithFile->setStatusTip(
-        "Compare the device's values with a data file and write the chosen ones");
-    connect(ActionCompareWithFile, &QAction::triggered, this, [this] { CompareWithFile(); });
-    CompareDialog = std::make_unique<TQtFileDialog>(TQtFileDialog::Open, this);
-}
 
 bool TKlvForm::CanTalkToDevice() const {
     return FOnline && Kelvo() && Kelvo()->IsOnline() && CloseLock.LockCount == 0;
@@ -135,36 +126,6 @@ std::vector<TRowWrite> TKlvForm::WriteCompareRows(const TComparison& comparison,
     TExchangeScope exchange(*FHost, *FOnline);
     return WriteRows(*FOnline, comparison, chosen,
                      [this] { return SaveDeviceSnapshot("Write Checked"); });
-}
-
-bool TKlvForm::SaveDeviceSnapshot(const std::string& caption) {
-    std::string why;
-    TFileTypeKelvo* document = Kelvo();
-    if (!FOnline || !document || !document->Stream) {
-        why = "the window holds no device";
-    } else {
-        document->StartRefreshCycle();
-        if (FOnline->ReadAllLines() < 0) {
-            why = "the device's values could not be read";
-        } else {
-            const TSnapshotResult saved =
-                SaveSnapshot(*document, "COM" + std::to_string(document->Stream->Port()));
-            if (saved.Ok()) {
-                FLastSnapshot = saved.Path;
-                FSnapshotNote = "snapshot saved to " + saved.Path;
-                const QModelIndex current = KelvoListView->currentIndex();
-                FSnapshotNoteRow = current.isValid() ? current.row() : -1;
-                UpdateStatus();
-                return true;
-            }
-            why = saved.Error;
-        }
-    }
-    Prompt().Ask(caption,
-                 "No snapshot of the device's values could be saved: " + why +
-                     ".\n\nNothing was written.",
-                 TPromptIcon::Error, TPromptButtons::Ok);
-    return false;
 }
 
 } // namespace kelvo

@@ -6,19 +6,15 @@
 // lines shown.
 #include "editor/klvform.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QTabWidget>
 #include <QTreeView>
 #include <QVBoxLayout>
-
-#include <cstring>
 
 namespace kelvo {
 
@@ -69,19 +65,6 @@ QWidget* TKlvForm::BuildFilteredPage(QWidget* list) {
     FFindKeyHook = std::make_unique<TControlWndprocImp>(
         EditFind, [this](QObject*, QEvent* event) { return FilterFieldKey(event); });
     return page;
-}
-
-void TKlvForm::BuildFilterActions() {
-    ActionFindInList = new QAction("&Find in List", this);
-    ActionFindInList->setObjectName("ActionFindInList");
-    ActionFindInList->setShortcut(QKeySequence("Ctrl+F"));
-    // Each editor window answers its own Ctrl+F, from any of its controls.
-    ActionFindInList->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    ActionFindInList->setStatusTip("Find lines in the list by their caption or value");
-    addAction(ActionFindInList);
-    FViewMenu->addSeparator();
-    FViewMenu->addAction(ActionFindInList);
-    connect(ActionFindInList, &QAction::triggered, this, [this] { FindInList(); });
 }
 
 void TKlvForm::FindInList() {
@@ -142,25 +125,6 @@ std::string TKlvForm::EmptyListText() const {
     if (Kelvo() && !Kelvo()->IsEmpty() && FFilter.IsActive())
         return FFilter.NoMatchText();
     return "No visible items";
-}
-
-void TKlvForm::SaveToStream(TStream* stream, TFileType* type, int kind) {
-    const TFileTypeKelvo* document = Kelvo();
-    const TFileInfo before = document ? document->Info : TFileInfo();
-    TFiletypeForm<TFileTypeKelvo>::SaveToStream(stream, type, kind);
-    if (kind == KindSaveCopyAs || !document || document != Kelvo() || (type && type != document))
-        return;
-    // Only a write that went through describes the file anew (a new file
-    // record: the safe write leaves a new file behind the name).
-    const TFileInfo& after = document->Info;
-    const bool written = after.Has(TFileInfo::OnDisk) && !after.Has(TFileInfo::Modified) &&
-                         (after.Name != before.Name ||
-                          std::memcmp(&after.Data, &before.Data, sizeof after.Data) != 0);
-    if (!written)
-        return;
-    FFileValues.Take(document->Entries);
-    if (FFilter.ChangedOnly())
-        ApplyFilter();
 }
 
 } // namespace kelvo

@@ -50,7 +50,7 @@ bool Open(TKlvForm*& form, const std::string& path, int rows) {
     form->LoadFromFile(path);
     const auto limit = Clock::now() + std::chrono::seconds(60);
     for (;;) {
-        QAbstractItemModel* model = form->KelvoListView ? form->KelvoListView->model() : nullptr;
+        QAbstractItemModel* model = form->Controls().KelvoListView->model();
         if (model && model->rowCount() == rows)
             return true;
         if (Clock::now() > limit)

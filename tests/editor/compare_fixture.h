@@ -129,7 +129,7 @@ protected:
         Form->CompareDialog = std::move(dialog);
         // As the menu does before it shows.
         Form->UpdateActions();
-        Form->ActionCompareWithFile->trigger();
+        Form->Actions()["ActionCompareWithFile"]->trigger();
         return Form->CompareWindow();
     }
 

@@ -208,24 +208,24 @@ TEST_F(Compare, ADamagedFileGivesItsMessageAndNothingElse) {
 }
 
 TEST_F(Compare, CompareNeedsTheDeviceAndTheTableFollowsIt) {
-    EXPECT_TRUE(Enabled(Form->ActionCompareWithFile));
+    EXPECT_TRUE(Enabled(Form->Actions()["ActionCompareWithFile"]));
     QMenu* edit = Form->EditMenu();
-    EXPECT_TRUE(edit->actions().contains(Form->ActionCompareWithFile));
-    EXPECT_EQ(Form->ActionCompareWithFile->text(), "Co&mpare with File...");
+    EXPECT_TRUE(edit->actions().contains(Form->Actions()["ActionCompareWithFile"]));
+    EXPECT_EQ(Form->Actions()["ActionCompareWithFile"]->text(), "Co&mpare with File...");
 
     TCompareWindow* w = CompareWith(EveryReasonFile());
     ASSERT_TRUE(w);
     // While an exchange holds the window, nothing else talks to the device.
     Form->CloseLock.Lock();
-    EXPECT_FALSE(Enabled(Form->ActionCompareWithFile));
+    EXPECT_FALSE(Enabled(Form->Actions()["ActionCompareWithFile"]));
     w->UpdateState();
     EXPECT_FALSE(w->ButtonWrite->isEnabled());
     Form->CloseLock.Unlock();
     w->UpdateState();
     EXPECT_TRUE(w->ButtonWrite->isEnabled());
 
-    Form->GoOnline(-1);
-    EXPECT_FALSE(Enabled(Form->ActionCompareWithFile));
+    Form->GoOnline(TConnectTarget::Offline);
+    EXPECT_FALSE(Enabled(Form->Actions()["ActionCompareWithFile"]));
     w->UpdateState();
     EXPECT_FALSE(w->ButtonWrite->isEnabled());
     EXPECT_NE(w->Heading->text().indexOf("The device went offline"), -1);
@@ -267,7 +267,7 @@ class OldDataWrite : public CompareFixture {
 protected:
     // The document keeps its values while the device gets another one.
     void ChangeDocumentOffline() {
-        Form->GoOnline(-1);
+        Form->GoOnline(TConnectTarget::Offline);
         ASSERT_FALSE(Doc().IsOnline());
         Find(0x0025)->Value->SetText("42");
         Prompt.Asked.clear();
@@ -277,7 +277,7 @@ protected:
 TEST_F(OldDataWrite, TheDeviceValuesAreSavedBeforeTheOldDataGoIn) {
     ChangeDocumentOffline();
     Prompt.Answers = {IdYes, IdOk};
-    Form->GoOnline(1);
+    Form->GoOnline(ComPort(1));
     ASSERT_GE(Prompt.Asked.size(), 2u);
     EXPECT_NE(Prompt.Asked[0].Text.find("Reprogram device?"), std::string::npos);
     EXPECT_EQ(Prompt.Asked[1].Text, "Reprogramming successful!");
@@ -299,7 +299,7 @@ TEST_F(OldDataWrite, WithoutASnapshotTheDialogueEndsAsCancelDoes) {
     ChangeDocumentOffline();
     BlockSnapshots();
     Prompt.Answers = {IdYes, IdOk, IdOk};
-    Form->GoOnline(1);
+    Form->GoOnline(ComPort(1));
     ASSERT_EQ(Prompt.Asked.size(), 3u);
     EXPECT_EQ(Prompt.Asked[1].Caption, "Go Online");
     EXPECT_EQ(Prompt.Asked[1].Text.find("No snapshot of the device's values could be saved: "), 0u)

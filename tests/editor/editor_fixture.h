@@ -109,9 +109,9 @@ protected:
         bool done = false;
         Doc().Idle(nullptr, done);
     }
-    void GoOnline(int port = 1) {
+    void GoOnline(TConnectTarget target = ComPort(1)) {
         Prompt.Answers.push_back(IdOk);
-        Form->GoOnline(port);
+        Form->GoOnline(target);
         Prompt.Asked.clear();
     }
     bool Enabled(QAction* action) {

@@ -84,7 +84,7 @@ protected:
         fs::permissions(Out, fs::perms::owner_all, ignored);
         fs::remove_all(Dir, ignored);
     }
-    QAction* Action() { return Form->Export()->Action(); }
+    QAction* Action() { return Form->Actions()["ActionFileExport"]; }
     bool ExportAs(const std::string& name, int type) {
         Save->Answer = name;
         Save->AnswerIndex = type;
@@ -223,7 +223,7 @@ TEST_F(Export, AWriteCutShortKeepsTheOldFileAndLeavesNoPartOfTheNewOne) {
 
 TEST_F(Export, AnOnlineDocumentExportsTheValuesTheListShows) {
     LoadDeviceDialog();
-    GoOnline(1);
+    GoOnline(ComPort(1));
     ASSERT_TRUE(Device->SetWorkingValue(0x0025, 0, {0x80, 0x02, 0x00, 0x00}));
     TEntry* filter = Find(0x0025);
     ASSERT_TRUE(filter);
@@ -240,12 +240,12 @@ TEST_F(Export, AnOnlineDocumentExportsTheValuesTheListShows) {
 
 TEST_F(Export, IsEnabledOnlyWithLinesToExport) {
     EXPECT_FALSE(Action()->isEnabled()) << "no document";
-    Form->Export()->Update();
+    Form->UpdateActions();
     EXPECT_FALSE(Action()->isEnabled());
     EXPECT_FALSE(Form->Export()->Execute());
     EXPECT_EQ(Save->Shown, 0);
     LoadDeviceDialog();
-    Form->Export()->Update();
+    Form->UpdateActions();
     EXPECT_TRUE(Action()->isEnabled());
 }
 
@@ -279,7 +279,7 @@ TEST_F(ExportInTheFileMenu, StandsAfterSaveCopyAsWhileAnEditorIsActiveAndIsEnabl
 
     TKlvForm* first = NewEditor();
     menu = OpenFileMenu();
-    QAction* exportFirst = first->Export()->Action();
+    QAction* exportFirst = first->Actions()["ActionFileExport"];
     ASSERT_EQ(menu.indexOf(exportFirst), menu.indexOf(Main.ActionFileCopyAs) + 1);
     EXPECT_EQ(exportFirst->text(), "&Export...");
     EXPECT_FALSE(exportFirst->isEnabled()) << "an empty window has nothing to export";
@@ -297,13 +297,14 @@ TEST_F(ExportInTheFileMenu, StandsAfterSaveCopyAsWhileAnEditorIsActiveAndIsEnabl
     TKlvForm* second = NewEditor();
     menu = OpenFileMenu();
     EXPECT_EQ(menu.indexOf(exportFirst), -1) << "only the active window's Export";
-    EXPECT_EQ(menu.indexOf(second->Export()->Action()), menu.indexOf(Main.ActionFileCopyAs) + 1);
-    EXPECT_FALSE(second->Export()->Action()->isEnabled());
+    EXPECT_EQ(menu.indexOf(second->Actions()["ActionFileExport"]),
+              menu.indexOf(Main.ActionFileCopyAs) + 1);
+    EXPECT_FALSE(second->Actions()["ActionFileExport"]->isEnabled());
 
     Main.Area()->setActiveSubWindow(first);
     menu = OpenFileMenu();
     EXPECT_NE(menu.indexOf(exportFirst), -1);
-    EXPECT_EQ(menu.indexOf(second->Export()->Action()), -1);
+    EXPECT_EQ(menu.indexOf(second->Actions()["ActionFileExport"]), -1);
 
     second->close();
     first->close();

@@ -46,7 +46,7 @@ protected:
         return out;
     }
     TRows Find(const QString& text) {
-        Form->EditFind->setText(text);
+        Form->Controls().EditFind->setText(text);
         return Rows();
     }
     void Key(QWidget* target, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
@@ -78,9 +78,9 @@ TEST_F(Filter, TypedTextKeepsMatchingCaptionsAndValuesWithTheirHeadings) {
     EXPECT_EQ(Find("K2 delay"), (TRows{"Alarm limits", "-", "Alarm 2", "Relay K2 delay [s]"}))
         << "a group member keeps its instance and its group";
     // The About tab and the status text count the rows shown.
-    Form->TabbedPages->setCurrentWidget(Form->TabAbout);
-    EXPECT_NE(Form->MemoAbout->toPlainText().indexOf("lines (4 visible)"), -1);
-    Form->TabbedPages->setCurrentWidget(Form->TabDisplay);
+    Form->Controls().TabbedPages->setCurrentWidget(Form->Controls().TabAbout);
+    EXPECT_NE(Form->Controls().MemoAbout->toPlainText().indexOf("lines (4 visible)"), -1);
+    Form->Controls().TabbedPages->setCurrentWidget(Form->Controls().TabDisplay);
     EXPECT_EQ(Form->StatusText().rfind("Line 1/4: ", 0), 0u) << Form->StatusText();
 
     EXPECT_EQ(Find("").size(), std::size_t(all));
@@ -88,10 +88,10 @@ TEST_F(Filter, TypedTextKeepsMatchingCaptionsAndValuesWithTheirHeadings) {
 
 TEST_F(Filter, ACaptionMatchesInTheShownLanguageOnly) {
     LoadDeviceDialog();
-    const int german = Form->CmbxLanguage->findText("Deutsch");
+    const int german = Form->Controls().CmbxLanguage->findText("Deutsch");
     ASSERT_GE(german, 0) << "the demonstration's translation file";
-    Form->CmbxLanguage->setCurrentIndex(german);
-    emit Form->CmbxLanguage->activated(german);
+    Form->Controls().CmbxLanguage->setCurrentIndex(german);
+    emit Form->Controls().CmbxLanguage->activated(german);
     ASSERT_EQ(OemToUtf8(EditorFixture::Find(0x0022)->GetText(0)), "Fühlertyp");
 
     // Upper-case letters beyond ASCII find their lower-case forms.
@@ -108,62 +108,62 @@ TEST_F(Filter, ACaptionMatchesInTheShownLanguageOnly) {
 TEST_F(Filter, EscapeClearsTheFieldAndGoesBackToTheList) {
     LoadDeviceDialog();
     const std::size_t all = Rows().size();
-    Form->EditFind->setFocus();
+    Form->Controls().EditFind->setFocus();
     SelectRow(3);
-    Form->EditFind->setFocus();
+    Form->Controls().EditFind->setFocus();
     Find("filter");
     ASSERT_EQ(Rows().size(), 5u);
     SelectRow(4); // Channel 2's filter time
     const TEntry* chosen = Doc().GetEntry(4);
-    Form->EditFind->setFocus();
-    ASSERT_TRUE(Form->EditFind->hasFocus());
+    Form->Controls().EditFind->setFocus();
+    ASSERT_TRUE(Form->Controls().EditFind->hasFocus());
 
-    Key(Form->EditFind, Qt::Key_Escape);
-    EXPECT_TRUE(Form->EditFind->text().isEmpty());
-    EXPECT_TRUE(Form->KelvoListView->hasFocus());
+    Key(Form->Controls().EditFind, Qt::Key_Escape);
+    EXPECT_TRUE(Form->Controls().EditFind->text().isEmpty());
+    EXPECT_TRUE(Form->Controls().KelvoListView->hasFocus());
     EXPECT_EQ(Rows().size(), all);
     // The line found is still the current one, now among all the others.
-    EXPECT_EQ(Doc().GetEntry(Form->KelvoListView->currentIndex().row()), chosen);
+    EXPECT_EQ(Doc().GetEntry(Form->Controls().KelvoListView->currentIndex().row()), chosen);
 
     // Return in the field goes to the list and keeps the filter.
-    Form->EditFind->setFocus();
-    Form->EditFind->setText("range");
-    Key(Form->EditFind, Qt::Key_Return);
-    EXPECT_TRUE(Form->KelvoListView->hasFocus());
+    Form->Controls().EditFind->setFocus();
+    Form->Controls().EditFind->setText("range");
+    Key(Form->Controls().EditFind, Qt::Key_Return);
+    EXPECT_TRUE(Form->Controls().KelvoListView->hasFocus());
     EXPECT_EQ(Rows().size(), 7u);
 }
 
 TEST_F(Filter, CtrlFFocusesTheFieldFromTheListAndFromAnotherTab) {
     LoadDeviceDialog();
-    Form->EditFind->setText("range");
+    Form->Controls().EditFind->setText("range");
     SelectRow(2);
-    ASSERT_TRUE(Form->KelvoListView->hasFocus());
-    QTest::keyClick(Form->KelvoListView, Qt::Key_F, Qt::ControlModifier);
-    EXPECT_TRUE(Form->EditFind->hasFocus());
-    EXPECT_EQ(Form->EditFind->selectedText(), "range") << "typing replaces the old text";
+    ASSERT_TRUE(Form->Controls().KelvoListView->hasFocus());
+    QTest::keyClick(Form->Controls().KelvoListView, Qt::Key_F, Qt::ControlModifier);
+    EXPECT_TRUE(Form->Controls().EditFind->hasFocus());
+    EXPECT_EQ(Form->Controls().EditFind->selectedText(), "range") << "typing replaces the old text";
     // Tab goes on to the box, then into the list.
-    QTest::keyClick(Form->EditFind, Qt::Key_Tab);
-    EXPECT_TRUE(Form->CkbxChangedOnly->hasFocus());
-    QTest::keyClick(Form->CkbxChangedOnly, Qt::Key_Tab);
-    EXPECT_TRUE(Form->KelvoListView->hasFocus());
-    QTest::keyClick(Form->KelvoListView, Qt::Key_F, Qt::ControlModifier);
-    ASSERT_TRUE(Form->EditFind->hasFocus());
+    QTest::keyClick(Form->Controls().EditFind, Qt::Key_Tab);
+    EXPECT_TRUE(Form->Controls().CkbxChangedOnly->hasFocus());
+    QTest::keyClick(Form->Controls().CkbxChangedOnly, Qt::Key_Tab);
+    EXPECT_TRUE(Form->Controls().KelvoListView->hasFocus());
+    QTest::keyClick(Form->Controls().KelvoListView, Qt::Key_F, Qt::ControlModifier);
+    ASSERT_TRUE(Form->Controls().EditFind->hasFocus());
 
-    Form->TabbedPages->setCurrentWidget(Form->TabAbout);
-    Form->MemoAbout->setFocus();
-    QTest::keyClick(Form->MemoAbout, Qt::Key_F, Qt::ControlModifier);
-    EXPECT_EQ(Form->TabbedPages->currentWidget(), Form->TabDisplay);
-    EXPECT_TRUE(Form->EditFind->hasFocus());
+    Form->Controls().TabbedPages->setCurrentWidget(Form->Controls().TabAbout);
+    Form->Controls().MemoAbout->setFocus();
+    QTest::keyClick(Form->Controls().MemoAbout, Qt::Key_F, Qt::ControlModifier);
+    EXPECT_EQ(Form->Controls().TabbedPages->currentWidget(), Form->Controls().TabDisplay);
+    EXPECT_TRUE(Form->Controls().EditFind->hasFocus());
 
     // The same command stands in the View menu.
-    EXPECT_TRUE(Form->ViewMenu()->actions().contains(Form->ActionFindInList));
-    EXPECT_EQ(Form->ActionFindInList->shortcut(), QKeySequence("Ctrl+F"));
+    EXPECT_TRUE(Form->ViewMenu()->actions().contains(Form->Actions()["ActionFindInList"]));
+    EXPECT_EQ(Form->Actions()["ActionFindInList"]->shortcut(), QKeySequence("Ctrl+F"));
 }
 
 TEST_F(Filter, CopyLinesCopiesTheRowsShown) {
     LoadDeviceDialog();
     Find("range end");
-    Form->CopyLines(1);
+    Form->CopyLines(TCopyLines::All);
     std::vector<QString> lines = ClipboardLines();
     ASSERT_EQ(lines.size(), 2u + 5u + 1u) << "header, empty line, rows, and the last CR LF";
     EXPECT_TRUE(lines[2].startsWith("Channel 1 "));
@@ -173,8 +173,8 @@ TEST_F(Filter, CopyLinesCopiesTheRowsShown) {
     EXPECT_TRUE(lines[6].endsWith("100"));
 
     SelectRow(3);
-    EXPECT_TRUE(Enabled(Form->Actions().ActionCopyLines));
-    Form->CopyLines(0);
+    EXPECT_TRUE(Enabled(Form->Actions()["ActionCopyLines"]));
+    Form->CopyLines(TCopyLines::Selected);
     lines = ClipboardLines();
     ASSERT_EQ(lines.size(), 4u);
     EXPECT_TRUE(lines[2].startsWith("Channel 2 "));
@@ -182,18 +182,18 @@ TEST_F(Filter, CopyLinesCopiesTheRowsShown) {
 
 TEST_F(Filter, ChangedOnlyShowsTheLinesEditedSinceTheFileWasLoaded) {
     LoadDeviceDialog();
-    Form->CkbxChangedOnly->setChecked(true);
+    Form->Controls().CkbxChangedOnly->setChecked(true);
     EXPECT_EQ(Rows(), TRows{});
     EXPECT_EQ(Form->StatusText(), "No line differs from the file");
-    EXPECT_TRUE(Form->LabelNoMatch->isVisibleTo(Form));
-    EXPECT_EQ(Form->LabelNoMatch->text(), "No line differs from the file.");
-    Form->CkbxChangedOnly->setChecked(false);
-    EXPECT_FALSE(Form->LabelNoMatch->isVisibleTo(Form));
+    EXPECT_TRUE(Form->Controls().LabelNoMatch->isVisibleTo(Form));
+    EXPECT_EQ(Form->Controls().LabelNoMatch->text(), "No line differs from the file.");
+    Form->Controls().CkbxChangedOnly->setChecked(false);
+    EXPECT_FALSE(Form->Controls().LabelNoMatch->isVisibleTo(Form));
 
     EditTo(0x0025, "750");
     EditTo(0x0045, "900");
     EditTo(0x0062, "85", 1);
-    Form->CkbxChangedOnly->setChecked(true);
+    Form->Controls().CkbxChangedOnly->setChecked(true);
     EXPECT_EQ(Rows(), (TRows{"Channel 1", "Filter time [ms]", "-", "Channel 2", "Filter time [ms]",
                              "-", "Alarm limits", "-", "Alarm 2", "Setpoint"}));
     // Both filters at once.
@@ -202,7 +202,7 @@ TEST_F(Filter, ChangedOnlyShowsTheLinesEditedSinceTheFileWasLoaded) {
     EXPECT_EQ(Find("900"), (TRows{"Channel 2", "Filter time [ms]"}));
     EXPECT_EQ(Find("range"), TRows{});
     EXPECT_EQ(Form->StatusText(), "No changed line matches \"range\"");
-    EXPECT_EQ(Form->LabelNoMatch->text(), "No changed line matches \"range\".");
+    EXPECT_EQ(Form->Controls().LabelNoMatch->text(), "No changed line matches \"range\".");
 }
 
 // Answers the save dialog with a name in a scratch folder.
@@ -218,7 +218,7 @@ public:
 TEST_F(Filter, SavingMakesTheWrittenFileTheOneChangedOnlyComparesWith) {
     LoadDeviceDialog();
     EditTo(0x0025, "750");
-    Form->CkbxChangedOnly->setChecked(true);
+    Form->Controls().CkbxChangedOnly->setChecked(true);
     ASSERT_EQ(Rows().size(), 2u);
     char folder[] = "/tmp/kelvo-filter-save-XXXXXX";
     ASSERT_TRUE(::mkdtemp(folder));
@@ -243,7 +243,7 @@ TEST_F(Filter, SavingMakesTheWrittenFileTheOneChangedOnlyComparesWith) {
 TEST_F(Filter, ANewDocumentHasNoFileSoEveryValueCountsAsChanged) {
     Form->LoadFromStream(nullptr, 0);
     ASSERT_TRUE(Doc().IsOnline());
-    Form->CkbxChangedOnly->setChecked(true);
+    Form->Controls().CkbxChangedOnly->setChecked(true);
     const TRows rows = Rows();
     EXPECT_EQ(std::count(rows.begin(), rows.end(), "Device tag"), 1);
     EXPECT_EQ(std::count(rows.begin(), rows.end(), "Measured value"), 0) << "live lines drift";
@@ -252,7 +252,7 @@ TEST_F(Filter, ANewDocumentHasNoFileSoEveryValueCountsAsChanged) {
 
 TEST_F(Filter, OnlineTheShownRowsKeepBeingRefreshedAndRebuiltRowsAreFilteredAgain) {
     LoadDeviceDialog();
-    GoOnline(1);
+    GoOnline(ComPort(1));
     ASSERT_TRUE(Doc().IsOnline());
     EXPECT_EQ(Find("measured"),
               (TRows{"Channel 1", "Measured value", "-", "Channel 2", "Measured value"}));
@@ -271,7 +271,7 @@ TEST_F(Filter, OnlineTheShownRowsKeepBeingRefreshedAndRebuiltRowsAreFilteredAgai
     for (int i = 0; i < 60 && Rows().size() != 2u; ++i)
         Cycle();
     EXPECT_EQ(Rows(), (TRows{"Channel 1", "Measured value"}));
-    EXPECT_EQ(Form->EditFind->text(), "measured");
+    EXPECT_EQ(Form->Controls().EditFind->text(), "measured");
 
     // An edit of a shown row goes to the device as always.
     Find("filter time");

@@ -28,10 +28,10 @@ namespace kelvo::test {
 void EditorFixture::SelectRow(int row) {
     QApplication::setActiveWindow(Form);
     Form->activateWindow();
-    Form->TabbedPages->setCurrentWidget(Form->TabDisplay);
-    Form->KelvoListView->setFocus();
-    QAbstractItemModel* model = Form->KelvoListView->model();
-    Form->KelvoListView->selectionModel()->setCurrentIndex(
+    Form->Controls().TabbedPages->setCurrentWidget(Form->Controls().TabDisplay);
+    Form->Controls().KelvoListView->setFocus();
+    QAbstractItemModel* model = Form->Controls().KelvoListView->model();
+    Form->Controls().KelvoListView->selectionModel()->setCurrentIndex(
         model->index(row, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
@@ -57,7 +57,7 @@ TSimLine LongLine(std::uint16_t address, std::uint16_t flagsWord, std::string ca
 
 std::vector<std::string> MemoLines(const TKlvForm& form) {
     std::vector<std::string> lines;
-    for (const QString& l : form.MemoAbout->toPlainText().split('\n'))
+    for (const QString& l : form.Controls().MemoAbout->toPlainText().split('\n'))
         lines.push_back(l.toStdString());
     return lines;
 }
@@ -66,78 +66,79 @@ class Editor : public EditorFixture {};
 
 TEST_F(Editor, ConnectActionsFollowTheLinkAndItsPort) {
     const TEditorActions& a = Form->Actions();
-    for (QAction* action : a.Connect)
+    ASSERT_EQ(a.InCategory("Connect").size(), 23u);
+    for (QAction* action : a.InCategory("Connect"))
         EXPECT_FALSE(Enabled(action)) << "no document: " << action->text().toStdString();
 
     LoadDeviceDialog();
-    EXPECT_TRUE(Enabled(a.ActionGoOnlineLast));
-    EXPECT_TRUE(Enabled(a.ActionGoOnlineCom[4]));
-    EXPECT_TRUE(Enabled(a.ActionScanCom));
-    EXPECT_FALSE(Enabled(a.ActionGoOffline));
-    EXPECT_FALSE(Enabled(a.ActionProgramDevice));
+    EXPECT_TRUE(Enabled(a["ActionGoOnlineLast"]));
+    EXPECT_TRUE(Enabled(a["ActionGoOnlineCom5"]));
+    EXPECT_TRUE(Enabled(a["ActionScanCom"]));
+    EXPECT_FALSE(Enabled(a["ActionGoOffline"]));
+    EXPECT_FALSE(Enabled(a["ActionProgramDevice"]));
     Doc().Stream->SetPort(0);
-    EXPECT_FALSE(Enabled(a.ActionGoOnlineLast)) << "no last port";
+    EXPECT_FALSE(Enabled(a["ActionGoOnlineLast"])) << "no last port";
     Doc().Stream->SetPort(1);
 
-    GoOnline(3);
+    GoOnline(ComPort(3));
     ASSERT_TRUE(Doc().IsOnline());
-    EXPECT_TRUE(Enabled(a.ActionGoOnlineCom[4])) << "Com5 while online on COM3";
-    EXPECT_FALSE(Enabled(a.ActionGoOnlineCom[2])) << "Com3 while online on COM3";
-    EXPECT_FALSE(Enabled(a.ActionGoOnlineLast));
-    EXPECT_FALSE(Enabled(a.ActionScanCom));
-    EXPECT_TRUE(Enabled(a.ActionGoOffline));
-    EXPECT_TRUE(Enabled(a.ActionProgramDevice));
-    EXPECT_TRUE(Enabled(a.ActionResetDevice));
+    EXPECT_TRUE(Enabled(a["ActionGoOnlineCom5"])) << "Com5 while online on COM3";
+    EXPECT_FALSE(Enabled(a["ActionGoOnlineCom3"])) << "Com3 while online on COM3";
+    EXPECT_FALSE(Enabled(a["ActionGoOnlineLast"]));
+    EXPECT_FALSE(Enabled(a["ActionScanCom"]));
+    EXPECT_TRUE(Enabled(a["ActionGoOffline"]));
+    EXPECT_TRUE(Enabled(a["ActionProgramDevice"]));
+    EXPECT_TRUE(Enabled(a["ActionResetDevice"]));
 
-    a.ActionGoOffline->trigger();
+    a["ActionGoOffline"]->trigger();
     EXPECT_FALSE(Doc().IsOnline());
-    EXPECT_FALSE(Enabled(a.ActionGoOffline));
+    EXPECT_FALSE(Enabled(a["ActionGoOffline"]));
 }
 
 TEST_F(Editor, ActionsCarryTheirCaptionsTagsAndShortcuts) {
     const TEditorActions& a = Form->Actions();
-    EXPECT_EQ(a.ActionGoOnlineCom[9]->text(), "Go Online On Com1&0");
-    EXPECT_EQ(a.ActionGoOnlineCom[9]->shortcut(), QKeySequence("Ctrl+Shift+0"));
-    EXPECT_EQ(ActionTag(a.ActionGoOnlineCom[19]), 20);
-    EXPECT_TRUE(a.ActionGoOnlineCom[19]->shortcut().isEmpty());
-    EXPECT_EQ(ActionTag(a.ActionGoOffline), -1);
-    EXPECT_EQ(ActionTag(a.ActionScanCom), -2);
-    EXPECT_EQ(ActionTag(a.ActionProgramDevice), 2);
-    EXPECT_EQ(ActionTag(a.ActionResetDevice), 1);
-    EXPECT_EQ(ActionTag(a.ActionCopyAllLines), 1);
-    EXPECT_EQ(a.ActionProgramDevice->shortcuts(),
+    EXPECT_EQ(a["ActionGoOnlineCom10"]->text(), "Go Online On Com1&0");
+    EXPECT_EQ(a["ActionGoOnlineCom10"]->shortcut(), QKeySequence("Ctrl+Shift+0"));
+    EXPECT_EQ(ActionTag(a["ActionGoOnlineCom20"]), 20);
+    EXPECT_TRUE(a["ActionGoOnlineCom20"]->shortcut().isEmpty());
+    EXPECT_EQ(ActionTag(a["ActionGoOffline"]), -1);
+    EXPECT_EQ(ActionTag(a["ActionScanCom"]), -2);
+    EXPECT_EQ(ActionTag(a["ActionProgramDevice"]), 2);
+    EXPECT_EQ(ActionTag(a["ActionResetDevice"]), 1);
+    EXPECT_EQ(ActionTag(a["ActionCopyAllLines"]), 1);
+    EXPECT_EQ(a["ActionProgramDevice"]->shortcuts(),
               (QList<QKeySequence>{QKeySequence("F5"), QKeySequence("Ctrl+Shift+F5")}));
-    EXPECT_EQ(ActionCategory(a.ActionScanCom), "Connect");
-    EXPECT_EQ(ActionCategory(a.ActionFindNextError), "View");
-    EXPECT_EQ(ActionCategory(a.ActionCopyLines2), "Edit");
-    EXPECT_EQ(a.ActionCopy->statusTip(), "Copy the the current selection to the clipboard");
-    EXPECT_FALSE(Enabled(a.ActionSaveLog));
-    EXPECT_TRUE(Enabled(a.ActionCut));
+    EXPECT_EQ(ActionCategory(a["ActionScanCom"]), "Connect");
+    EXPECT_EQ(ActionCategory(a["ActionFindNextError"]), "View");
+    EXPECT_EQ(ActionCategory(a["ActionCopyLines2"]), "Edit");
+    EXPECT_EQ(a["ActionCopy"]->statusTip(), "Copy the the current selection to the clipboard");
+    EXPECT_FALSE(Enabled(a["ActionSaveLog"]));
+    EXPECT_TRUE(Enabled(a["ActionCut"]));
 
     const QList<QAction*> edit = Form->EditMenu()->actions();
     ASSERT_EQ(edit.size(), 15);
     EXPECT_EQ(edit[4]->text(), "Go O&nline");
     EXPECT_EQ(edit[4]->menu()->actions().size(), 21);
-    EXPECT_EQ(edit[11], Form->ActionCompareWithFile);
-    EXPECT_EQ(edit[13], a.ActionCopyLines0);
+    EXPECT_EQ(edit[11], Form->Actions()["ActionCompareWithFile"]);
+    EXPECT_EQ(edit[13], a["ActionCopyLines0"]);
     const QList<QAction*> view = Form->ViewMenu()->actions();
     ASSERT_EQ(view.size(), 6) << "the log commands, a separator, Find in List";
-    EXPECT_EQ(view[3], a.ActionFindNextError);
-    EXPECT_EQ(view[5], Form->ActionFindInList);
+    EXPECT_EQ(view[3], a["ActionFindNextError"]);
+    EXPECT_EQ(view[5], Form->Actions()["ActionFindInList"]);
 }
 
 TEST_F(Editor, CopyRulesNeedADocumentAndForSelectedLinesTheFocusedList) {
     const TEditorActions& a = Form->Actions();
-    EXPECT_FALSE(Enabled(a.ActionCopyAllLines)) << "empty document";
+    EXPECT_FALSE(Enabled(a["ActionCopyAllLines"])) << "empty document";
     LoadDeviceDialog();
-    EXPECT_TRUE(Enabled(a.ActionCopyAllLines));
+    EXPECT_TRUE(Enabled(a["ActionCopyAllLines"]));
     SelectRow(2);
-    EXPECT_TRUE(Enabled(a.ActionCopyLines));
-    EXPECT_TRUE(Enabled(a.ActionCopyLines2));
-    Form->TabbedPages->setCurrentWidget(Form->TabAbout);
-    Form->MemoAbout->setFocus();
-    EXPECT_FALSE(Enabled(a.ActionCopyLines)) << "the list has no focus";
-    EXPECT_TRUE(Enabled(a.ActionCopyAllLines));
+    EXPECT_TRUE(Enabled(a["ActionCopyLines"]));
+    EXPECT_TRUE(Enabled(a["ActionCopyLines2"]));
+    Form->Controls().TabbedPages->setCurrentWidget(Form->Controls().TabAbout);
+    Form->Controls().MemoAbout->setFocus();
+    EXPECT_FALSE(Enabled(a["ActionCopyLines"])) << "the list has no focus";
+    EXPECT_TRUE(Enabled(a["ActionCopyAllLines"]));
 }
 
 TEST_F(Editor, CopyAllLinesPadsCaptionsIndentsAndKeepsBlankLines) {
@@ -145,7 +146,7 @@ TEST_F(Editor, CopyAllLinesPadsCaptionsIndentsAndKeepsBlankLines) {
                Line(0x20, Separator | (KindLabel << KindShift), 0, "Group"),
                LongLine(0x21, IndentLow | IndentHigh, "Deep", 7),
                LongLine(0x22, 0, "A caption longer than 22", 1)});
-    Form->Actions().ActionCopyAllLines->trigger();
+    Form->Actions()["ActionCopyAllLines"]->trigger();
     const std::string text = QGuiApplication::clipboard()->text().toStdString();
 
     const std::string header = "       <Caption>      :      <Value>\r\n\r\n";
@@ -164,7 +165,7 @@ TEST_F(Editor, CopySelectedLinesFromTheMenuActsAsCtrlCInTheList) {
     QGuiApplication::clipboard()->setText("untouched");
     SelectRow(1);
     Form->UpdateActions();
-    Form->Actions().ActionCopyLines0->trigger();
+    Form->Actions()["ActionCopyLines0"]->trigger();
     const std::string text = QGuiApplication::clipboard()->text().toStdString();
     EXPECT_NE(text.find("Beta"), std::string::npos) << text;
     EXPECT_EQ(text.find("Alpha"), std::string::npos) << text;
@@ -173,21 +174,22 @@ TEST_F(Editor, CopySelectedLinesFromTheMenuActsAsCtrlCInTheList) {
 TEST_F(Editor, CopyWithoutASelectedLineLeavesTheClipboardAlone) {
     LoadLines({LongLine(0x10, 0, "Alpha", 5), LongLine(0x11, 0, "Beta", 6)});
     SelectRow(1);
-    Form->KelvoListView->selectionModel()->clearSelection();
-    ASSERT_TRUE(Form->KelvoListView->currentIndex().isValid()) << "a current cell, no selection";
-    ASSERT_TRUE(Form->KelvoListView->hasFocus());
+    Form->Controls().KelvoListView->selectionModel()->clearSelection();
+    ASSERT_TRUE(Form->Controls().KelvoListView->currentIndex().isValid())
+        << "a current cell, no selection";
+    ASSERT_TRUE(Form->Controls().KelvoListView->hasFocus());
     QGuiApplication::clipboard()->setText("untouched");
     Form->UpdateActions();
-    QTest::keyClick(Form->KelvoListView, Qt::Key_C, Qt::ControlModifier);
+    QTest::keyClick(Form->Controls().KelvoListView, Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), "untouched") << "Ctrl+C";
-    QTest::keyClick(Form->KelvoListView, Qt::Key_Insert, Qt::ControlModifier);
+    QTest::keyClick(Form->Controls().KelvoListView, Qt::Key_Insert, Qt::ControlModifier);
     EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), "untouched") << "Ctrl+Ins";
-    Form->Actions().ActionCopy->trigger();
+    Form->Actions()["ActionCopy"]->trigger();
     EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), "untouched") << "Edit > Copy";
 
     SelectRow(0);
     Form->UpdateActions();
-    QTest::keyClick(Form->KelvoListView, Qt::Key_C, Qt::ControlModifier);
+    QTest::keyClick(Form->Controls().KelvoListView, Qt::Key_C, Qt::ControlModifier);
     EXPECT_NE(QGuiApplication::clipboard()->text().toStdString().find("Alpha"), std::string::npos)
         << "a selected line is copied by the key";
 }
@@ -199,7 +201,7 @@ TEST_F(Editor, ADoubleClickAnywhereOnTheListAndAnInPlaceEditEditTheValue) {
     ASSERT_GE(alpha, 0);
     ASSERT_GE(beta, 0);
     SelectRow(beta);
-    QTreeView* list = Form->KelvoListView;
+    QTreeView* list = Form->Controls().KelvoListView;
     const QRect first = list->visualRect(list->model()->index(alpha, 1));
     const QRect last = list->visualRect(list->model()->index(list->model()->rowCount() - 1, 1));
     const QPoint below(last.center().x(), last.bottom() + 30);
@@ -235,7 +237,7 @@ TEST_F(Editor, MenuEntriesCarryTheirOwnTextsAndCutCopyPasteTheToolbarsImages) {
     QAction* viewLog = Form->ViewMenu()->actions().value(0);
     ASSERT_TRUE(viewLog);
     EXPECT_EQ(viewLog->text().section('\t', 0, 0), "View &Log");
-    EXPECT_EQ(a.ActionViewLog->text(), "&View Log") << "the action keeps its caption";
+    EXPECT_EQ(a["ActionViewLog"]->text(), "&View Log") << "the action keeps its caption";
     viewLog->trigger();
     EXPECT_TRUE(Form->LogVisible());
     EXPECT_TRUE(viewLog->isChecked()) << "the entry shows the check mark";
@@ -249,25 +251,26 @@ TEST_F(Editor, MenuEntriesCarryTheirOwnTextsAndCutCopyPasteTheToolbarsImages) {
             offline = entry;
     ASSERT_TRUE(offline);
     EXPECT_EQ(offline->statusTip(), "Disconnect from KELVO device on active COM port");
-    EXPECT_EQ(a.ActionGoOffline->statusTip(), "Disconnect from KELVO device on selected COM port");
+    EXPECT_EQ(a["ActionGoOffline"]->statusTip(),
+              "Disconnect from KELVO device on selected COM port");
     LoadDeviceDialog();
     Form->UpdateActions();
     EXPECT_FALSE(offline->isEnabled()) << "offline: as the action";
-    GoOnline(1);
+    GoOnline(ComPort(1));
     Form->UpdateActions();
     EXPECT_TRUE(offline->isEnabled());
     offline->trigger();
     EXPECT_FALSE(Doc().IsOnline());
 
     const auto image = [](const QIcon& icon) { return icon.pixmap(16, 16).toImage(); };
-    ASSERT_FALSE(a.ActionCut->icon().isNull());
-    EXPECT_EQ(image(a.ActionCut->icon()), image(ToolbarIcon(IconCut)));
-    EXPECT_EQ(image(a.ActionCopy->icon()), image(ToolbarIcon(IconCopy)));
-    EXPECT_EQ(image(a.ActionPaste->icon()), image(ToolbarIcon(IconPaste)));
+    ASSERT_FALSE(a["ActionCut"]->icon().isNull());
+    EXPECT_EQ(image(a["ActionCut"]->icon()), image(ToolbarIcon(IconCut)));
+    EXPECT_EQ(image(a["ActionCopy"]->icon()), image(ToolbarIcon(IconCopy)));
+    EXPECT_EQ(image(a["ActionPaste"]->icon()), image(ToolbarIcon(IconPaste)));
 }
 
 TEST_F(Editor, AboutTabShowsTheFileTheLinkAndTheDialog) {
-    EXPECT_EQ(Form->MemoAbout->toPlainText(), "Empty");
+    EXPECT_EQ(Form->Controls().MemoAbout->toPlainText(), "Empty");
     LoadDeviceDialog();
     std::vector<std::string> lines = MemoLines(*Form);
     ASSERT_GE(lines.size(), 7u);
@@ -279,9 +282,9 @@ TEST_F(Editor, AboutTabShowsTheFileTheLinkAndTheDialog) {
     const int visible = Doc().List().GetRowCount();
     EXPECT_EQ(lines[n - 1], "Dialog:\t" + std::to_string(all) + " lines (" +
                                 std::to_string(visible) + " visible)");
-    EXPECT_EQ(Form->lastVisibleCount, visible);
+    EXPECT_EQ(Form->LastVisibleCount(), visible);
 
-    GoOnline(1);
+    GoOnline(ComPort(1));
     lines = MemoLines(*Form);
     EXPECT_EQ(lines[lines.size() - 3], "Online:\tOn COM1 at 115200 Baud");
 }
@@ -291,8 +294,8 @@ TEST_F(Editor, AListWithoutVisibleRowsSaysSo) {
     ASSERT_FALSE(Doc().IsEmpty());
     ASSERT_EQ(Doc().List().GetRowCount(), 0);
     EXPECT_EQ(Form->StatusText(), "No visible items");
-    EXPECT_FALSE(Enabled(Form->Actions().ActionCopyLines));
-    EXPECT_TRUE(Enabled(Form->Actions().ActionCopyAllLines));
+    EXPECT_FALSE(Enabled(Form->Actions()["ActionCopyLines"]));
+    EXPECT_TRUE(Enabled(Form->Actions()["ActionCopyAllLines"]));
 }
 
 TEST_F(Editor, StatusTextNamesTheFocusedLine) {
@@ -307,43 +310,43 @@ TEST_F(Editor, StatusTextNamesTheFocusedLine) {
 
 TEST_F(Editor, FindNextErrorWalksTheNegativeResultsAndSaysWhenThereAreNoMore) {
     LoadDeviceDialog();
-    EXPECT_FALSE(Enabled(Form->Actions().ActionFindNextError)) << "Log tab hidden";
-    Form->Actions().ActionViewLog->trigger();
+    EXPECT_FALSE(Enabled(Form->Actions()["ActionFindNextError"])) << "Log tab hidden";
+    Form->Actions()["ActionViewLog"]->trigger();
     ASSERT_TRUE(Form->LogVisible());
-    EXPECT_TRUE(Form->Actions().ActionViewLog->isChecked());
-    EXPECT_EQ(Form->TabbedPages->currentWidget(), Form->TabLog);
-    EXPECT_TRUE(Enabled(Form->Actions().ActionFindNextError));
+    EXPECT_TRUE(Form->Actions()["ActionViewLog"]->isChecked());
+    EXPECT_EQ(Form->Controls().TabbedPages->currentWidget(), Form->Controls().TabLog);
+    EXPECT_TRUE(Enabled(Form->Actions()["ActionFindNextError"]));
     const QString log = "Result: COM=0 Stream=5\nResult: COM=0 Stream=-914\n"
                         "Result: cOm=-15 Stream=0\nResult: COM=0 Stream=0\n";
-    Form->RichEditLog->setPlainText(log);
-    QTextCursor start = Form->RichEditLog->textCursor();
+    Form->Controls().RichEditLog->setPlainText(log);
+    QTextCursor start = Form->Controls().RichEditLog->textCursor();
     start.setPosition(0);
-    Form->RichEditLog->setTextCursor(start);
+    Form->Controls().RichEditLog->setTextCursor(start);
 
     Form->FindNextError();
-    EXPECT_EQ(Form->RichEditLog->textCursor().position(), log.indexOf("m=-914") + 2);
+    EXPECT_EQ(Form->Controls().RichEditLog->textCursor().position(), log.indexOf("m=-914") + 2);
     Form->FindNextError();
-    EXPECT_EQ(Form->RichEditLog->textCursor().position(), log.indexOf("m=-15") + 2);
-    const int caret = Form->RichEditLog->textCursor().position();
+    EXPECT_EQ(Form->Controls().RichEditLog->textCursor().position(), log.indexOf("m=-15") + 2);
+    const int caret = Form->Controls().RichEditLog->textCursor().position();
     Form->FindNextError();
     ASSERT_EQ(Prompt.Asked.size(), 1u);
     EXPECT_EQ(Prompt.Asked[0].Caption, "Find Next Error");
     EXPECT_EQ(Prompt.Asked[0].Text, "No more errors found!");
     EXPECT_EQ(Prompt.Asked[0].Buttons, TPromptButtons::Ok);
-    EXPECT_EQ(Form->RichEditLog->textCursor().position(), caret);
+    EXPECT_EQ(Form->Controls().RichEditLog->textCursor().position(), caret);
 
-    Form->Actions().ActionViewLog->trigger();
+    Form->Actions()["ActionViewLog"]->trigger();
     EXPECT_FALSE(Form->LogVisible());
-    EXPECT_FALSE(Enabled(Form->Actions().ActionFindNextError));
+    EXPECT_FALSE(Enabled(Form->Actions()["ActionFindNextError"]));
 }
 
 TEST_F(Editor, UpdateLogShowsTheRenderedTransferLog) {
     LoadDeviceDialog();
-    EXPECT_EQ(Form->RichEditLog->toPlainText(), "empty");
-    GoOnline(1);
-    Form->Actions().ActionUpdateLog->trigger();
+    EXPECT_EQ(Form->Controls().RichEditLog->toPlainText(), "empty");
+    GoOnline(ComPort(1));
+    Form->Actions()["ActionUpdateLog"]->trigger();
     EXPECT_TRUE(Form->LogVisible());
-    EXPECT_NE(Form->RichEditLog->toPlainText().indexOf("Result: COM="), -1);
+    EXPECT_NE(Form->Controls().RichEditLog->toPlainText().indexOf("Result: COM="), -1);
 }
 
 TEST_F(Editor, EditingACountOfflineHidesAndShowsItsInstancesAndMarksModified) {
@@ -356,7 +359,7 @@ TEST_F(Editor, EditingACountOfflineHidesAndShowsItsInstancesAndMarksModified) {
 
     SelectRow(RowOf(count));
     Values.Texts = {"1"};
-    Form->Actions().ActionEditValue->trigger();
+    Form->Actions()["ActionEditValue"]->trigger();
     EXPECT_EQ(count->Value->GetText(), "1");
     EXPECT_TRUE(Find(demo::AlarmSetpoint, 1)->HiddenByCount);
     EXPECT_LT(Doc().List().GetRowCount(), rows);
@@ -401,7 +404,7 @@ TEST_F(Editor, EditingAnUnmodifyingLineCancellingAndReadOnlyLinesLeaveTheDocumen
 
 TEST_F(Editor, EditingOnlineShowsTheOldValueUntilTheDeviceHoldsTheNewOne) {
     LoadDeviceDialog();
-    GoOnline(1);
+    GoOnline(ComPort(1));
     TEntry* filter = Find(0x0025);
     ASSERT_TRUE(filter);
     SelectRow(RowOf(filter));
@@ -447,8 +450,8 @@ TEST_F(Editor, AFileThatFailsToLoadLeavesAnEmptyWindow) {
     Form->SetFileName("broken.dat");
     Form->LoadFromStream(&stream, 3);
     EXPECT_TRUE(Form->IsEmptyDocument());
-    EXPECT_EQ(Form->KelvoListView->model()->rowCount(), 0);
-    EXPECT_FALSE(Enabled(Form->Actions().ActionEditValue));
+    EXPECT_EQ(Form->Controls().KelvoListView->model()->rowCount(), 0);
+    EXPECT_FALSE(Enabled(Form->Actions()["ActionEditValue"]));
 }
 
 // Answers the save dialog with a name in a scratch folder.
@@ -502,8 +505,8 @@ TEST_F(Editor, KeysOnTheTabStripReachTheListNotTheFindField) {
         lines.push_back(LongLine(std::uint16_t(0x10 + i), 0, "Line " + std::to_string(i), i));
     LoadLines(lines);
     QApplication::setActiveWindow(Form);
-    QTreeView* list = Form->KelvoListView;
-    QTabBar* strip = Form->TabbedPages->tabBar();
+    QTreeView* list = Form->Controls().KelvoListView;
+    QTabBar* strip = Form->Controls().TabbedPages->tabBar();
     const auto row = [list] { return list->currentIndex().row(); };
     list->setCurrentIndex(list->model()->index(0, 0));
 
@@ -531,24 +534,26 @@ TEST_F(Editor, KeysOnTheTabStripReachTheListNotTheFindField) {
     strip->setFocus();
     QTest::keyClick(strip, Qt::Key_Home, Qt::ControlModifier);
     EXPECT_EQ(row(), 0) << "Ctrl+Home";
-    EXPECT_TRUE(Form->EditFind->text().isEmpty()) << "nothing was typed into the find field";
+    EXPECT_TRUE(Form->Controls().EditFind->text().isEmpty())
+        << "nothing was typed into the find field";
 }
 
 TEST_F(Editor, ScrollingKeysOnTheTabStripGoIntoThePage) {
     LoadDeviceDialog();
     QApplication::setActiveWindow(Form);
-    QTabBar* strip = Form->TabbedPages->tabBar();
+    QTabBar* strip = Form->Controls().TabbedPages->tabBar();
     strip->setFocus();
     ASSERT_TRUE(strip->hasFocus());
     QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
     QApplication::sendEvent(strip, &down);
-    EXPECT_TRUE(Form->KelvoListView->hasFocus());
-    EXPECT_EQ(Form->TabbedPages->currentWidget(), Form->TabDisplay) << "the page stays";
+    EXPECT_TRUE(Form->Controls().KelvoListView->hasFocus());
+    EXPECT_EQ(Form->Controls().TabbedPages->currentWidget(), Form->Controls().TabDisplay)
+        << "the page stays";
 
     strip->setFocus();
     QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
     QApplication::sendEvent(strip, &right);
-    EXPECT_EQ(Form->TabbedPages->currentWidget(), Form->TabAbout)
+    EXPECT_EQ(Form->Controls().TabbedPages->currentWidget(), Form->Controls().TabAbout)
         << "without Shift or Ctrl Right changes the page";
 }
 

@@ -16,7 +16,7 @@ TEST_F(EditorLink, ADeviceThatWentAwayIsNamedUntilTheNextGoOnline) {
     const TPortNameLookup saved = SetPortNameLookup([](int) { return "/dev/ttyUSB0"; });
     Prompt.Answers.push_back(IdOk);
     Form->LoadFromStream(nullptr, 0); // a new document goes online by itself
-    GoOnline(3);
+    GoOnline(ComPort(3));
     ASSERT_TRUE(Doc().IsOnline());
     Prompt.Asked.clear();
 
@@ -32,7 +32,7 @@ TEST_F(EditorLink, ADeviceThatWentAwayIsNamedUntilTheNextGoOnline) {
 
     // Plugged in again: Go Online On Last COM connects and the cause is gone.
     line.WritesLeft = 1'000'000;
-    GoOnline(0);
+    GoOnline(TConnectTarget::LastPort);
     EXPECT_TRUE(Doc().IsOnline());
     EXPECT_EQ(Form->StatusText().find("disconnected"), std::string::npos) << Form->StatusText();
     SetPortNameLookup(saved);

@@ -58,9 +58,10 @@ protected:
     void Focus(TKlvForm* editor) {
         QApplication::setActiveWindow(&Main);
         Main.Area()->setActiveSubWindow(editor);
-        editor->KelvoListView->setFocus();
-        editor->KelvoListView->setCurrentIndex(editor->KelvoListView->model()->index(0, 0));
-        EXPECT_EQ(QApplication::focusWidget(), editor->KelvoListView);
+        editor->Controls().KelvoListView->setFocus();
+        editor->Controls().KelvoListView->setCurrentIndex(
+            editor->Controls().KelvoListView->model()->index(0, 0));
+        EXPECT_EQ(QApplication::focusWidget(), editor->Controls().KelvoListView);
         editor->UpdateActions();
         Main.UpdateActions();
     }
@@ -101,7 +102,7 @@ TEST_F(EditorInMainWindow, SharedKeysRunTheEditorsEnabledActionElseTheMainWindow
     first->setGeometry(0, 0, 300, 200);
     second->setGeometry(40, 40, 300, 200);
     Focus(second);
-    ASSERT_FALSE(second->Actions().ActionProgramDevice->isEnabled()) << "offline";
+    ASSERT_FALSE(second->Actions()["ActionProgramDevice"]->isEnabled()) << "offline";
 
     Press(Qt::Key_F5, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(first->y(), second->y()) << "Tile Vertically: side by side";
@@ -110,10 +111,10 @@ TEST_F(EditorInMainWindow, SharedKeysRunTheEditorsEnabledActionElseTheMainWindow
     EXPECT_EQ(Main.Area()->activeSubWindow(), first) << "Previous";
 
     Prompt.Answers.push_back(IdOk);
-    second->GoOnline(1);
+    second->GoOnline(ComPort(1));
     ASSERT_TRUE(second->Kelvo()->IsOnline());
     Focus(second);
-    ASSERT_TRUE(second->Actions().ActionProgramDevice->isEnabled());
+    ASSERT_TRUE(second->Actions()["ActionProgramDevice"]->isEnabled());
     first->setGeometry(0, 0, 300, 200);
     second->setGeometry(40, 40, 300, 200);
     Press(Qt::Key_F5, Qt::ControlModifier | Qt::ShiftModifier);
@@ -158,7 +159,8 @@ TEST_F(EditorInMainWindow, TheStatusBarShowsTheStatusTextWheneverNoHintIsShown) 
     QStatusTipEvent hint("Open a file");
     QApplication::sendEvent(&Main, &hint);
     EXPECT_EQ(bar->currentMessage(), "Open a file");
-    editor->KelvoListView->setCurrentIndex(editor->KelvoListView->model()->index(1, 0));
+    editor->Controls().KelvoListView->setCurrentIndex(
+        editor->Controls().KelvoListView->model()->index(1, 0));
     EXPECT_EQ(bar->currentMessage(), "Open a file") << "the hint stays while it is shown";
     QStatusTipEvent gone{QString()};
     QApplication::sendEvent(&Main, &gone);

@@ -34,7 +34,9 @@ protected:
         std::error_code ignored;
         fs::remove_all(Dir, ignored);
     }
-    QPushButton* Button() { return Form->TabOptions->findChild<QPushButton*>("BtnPorts"); }
+    QPushButton* Button() {
+        return Form->Controls().TabOptions->findChild<QPushButton*>("BtnPorts");
+    }
 
     std::string Dir;
     TPortNameLookup SavedLookup;
@@ -44,8 +46,9 @@ TEST_F(OptionsPorts, TheButtonOpensTheTableOfTheProgramsIniFileAndOkTakesEffectA
     QPushButton* button = Button();
     ASSERT_TRUE(button);
     EXPECT_EQ(button->text(), "&Ports...");
-    EXPECT_EQ(Form->CkbxAutoConnect->nextInFocusChain(), button) << "Tab goes where it stands";
-    EXPECT_EQ(button->nextInFocusChain(), static_cast<QWidget*>(Form->CkbxSpecialOpt));
+    EXPECT_EQ(Form->Controls().CkbxAutoConnect->nextInFocusChain(), button)
+        << "Tab goes where it stands";
+    EXPECT_EQ(button->nextInFocusChain(), static_cast<QWidget*>(Form->Controls().CkbxSpecialOpt));
     const std::string missing = Dir + "/no-such-tty";
     int shown = 0;
     SetPortsDialogRunner([&](TPortsDialog& dialog) {

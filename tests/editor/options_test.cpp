@@ -42,84 +42,84 @@ protected:
 };
 
 TEST_F(Options, ADocumentLoadedIntoTheWindowRunsAtTheRateItsButtonShows) {
-    Form->CkbxSpecialOpt->click();
-    Form->Rbtn576->click();
+    Form->Controls().CkbxSpecialOpt->click();
+    Form->Controls().Rbtn576->click();
     ASSERT_EQ(Doc().Stream->Baud(), 57600);
     LoadDeviceDialog();
-    EXPECT_TRUE(Form->Rbtn576->isChecked());
+    EXPECT_TRUE(Form->Controls().Rbtn576->isChecked());
     EXPECT_EQ(Doc().Stream->Baud(), 57600) << "the button and the link agree";
-    Form->Rbtn1152->click();
+    Form->Controls().Rbtn1152->click();
     LoadDeviceDialog();
     EXPECT_EQ(Doc().Stream->Baud(), 115200);
 }
 
 TEST_F(Options, ProductionModeNeedsThePasswordAsTheExactFirstArgument) {
-    Form->CkbxSpecialOpt->click();
-    ASSERT_TRUE(Form->CkbxProdmod->isEnabled());
+    Form->Controls().CkbxSpecialOpt->click();
+    ASSERT_TRUE(Form->Controls().CkbxProdmod->isEnabled());
 
     SetCommandLine({"-Kalibrier"});
-    Form->CkbxProdmod->click();
-    EXPECT_FALSE(Form->CkbxProdmod->isChecked());
+    Form->Controls().CkbxProdmod->click();
+    EXPECT_FALSE(Form->Controls().CkbxProdmod->isChecked());
     ASSERT_EQ(Prompt.Asked.size(), 1u);
     EXPECT_EQ(Prompt.Asked[0].Text.rfind("In order to get access to the production mode", 0), 0u);
     EXPECT_EQ(Prompt.Asked[0].Icon, TPromptIcon::Information);
     EXPECT_EQ(Doc().ProductionFlag, 0);
 
     SetCommandLine({"set.dat", "-kalibrier"});
-    Form->CkbxProdmod->click();
-    EXPECT_FALSE(Form->CkbxProdmod->isChecked()) << "only as the first argument";
+    Form->Controls().CkbxProdmod->click();
+    EXPECT_FALSE(Form->Controls().CkbxProdmod->isChecked()) << "only as the first argument";
 
     SetCommandLine({"-kalibrier", "set.dat"});
     const int rows = Doc().List().GetRowCount();
-    Form->CkbxProdmod->click();
-    EXPECT_TRUE(Form->CkbxProdmod->isChecked());
+    Form->Controls().CkbxProdmod->click();
+    EXPECT_TRUE(Form->Controls().CkbxProdmod->isChecked());
     EXPECT_EQ(Doc().ProductionFlag, 1);
     EXPECT_GT(Doc().List().GetRowCount(), rows) << "production lines appear";
 }
 
 TEST_F(Options, SpecialOptionsOffInOneWindowResetsEveryWindow) {
     SetCommandLine({"-kalibrier"});
-    Form->CkbxSpecialOpt->click();
-    EXPECT_TRUE(Second->CkbxSpecialOpt->isChecked()) << "shared by every window";
-    Form->CkbxProdmod->click();
-    Second->CkbxProdmod->click();
-    Second->Rbtn576->click();
+    Form->Controls().CkbxSpecialOpt->click();
+    EXPECT_TRUE(Second->Controls().CkbxSpecialOpt->isChecked()) << "shared by every window";
+    Form->Controls().CkbxProdmod->click();
+    Second->Controls().CkbxProdmod->click();
+    Second->Controls().Rbtn576->click();
     ASSERT_EQ(Second->Kelvo()->Stream->Baud(), 57600);
     ASSERT_EQ(Second->Kelvo()->ProductionFlag, 1);
 
-    Form->CkbxSpecialOpt->click();
+    Form->Controls().CkbxSpecialOpt->click();
     for (TKlvForm* form : {Form.data(), Second.data()}) {
-        EXPECT_FALSE(form->CkbxSpecialOpt->isChecked());
-        EXPECT_FALSE(form->CkbxProdmod->isChecked());
-        EXPECT_FALSE(form->CkbxProdmod->isEnabled());
-        EXPECT_TRUE(form->Rbtn1152->isChecked());
-        EXPECT_FALSE(form->Rbtn576->isEnabled());
+        EXPECT_FALSE(form->Controls().CkbxSpecialOpt->isChecked());
+        EXPECT_FALSE(form->Controls().CkbxProdmod->isChecked());
+        EXPECT_FALSE(form->Controls().CkbxProdmod->isEnabled());
+        EXPECT_TRUE(form->Controls().Rbtn1152->isChecked());
+        EXPECT_FALSE(form->Controls().Rbtn576->isEnabled());
         EXPECT_EQ(form->Kelvo()->Stream->Baud(), 115200);
         EXPECT_EQ(form->Kelvo()->ProductionFlag, 0);
     }
 }
 
 TEST_F(Options, ALanguageChosenInOneWindowTranslatesEveryWindow) {
-    EXPECT_EQ(Form->CmbxLanguage->itemText(0), "- No translations -");
+    EXPECT_EQ(Form->Controls().CmbxLanguage->itemText(0), "- No translations -");
     EXPECT_EQ(Caption(*Second, 0x0012), "Device tag");
-    const int german = Form->CmbxLanguage->findText("Deutsch");
+    const int german = Form->Controls().CmbxLanguage->findText("Deutsch");
     ASSERT_GT(german, 0);
-    Form->CmbxLanguage->setCurrentIndex(german);
-    emit Form->CmbxLanguage->activated(german);
+    Form->Controls().CmbxLanguage->setCurrentIndex(german);
+    emit Form->Controls().CmbxLanguage->activated(german);
 
     EXPECT_EQ(EditorSettings().Language, "Deutsch");
     for (TKlvForm* form : {Form.data(), Second.data()}) {
-        EXPECT_EQ(form->CmbxLanguage->currentText(), "Deutsch");
+        EXPECT_EQ(form->Controls().CmbxLanguage->currentText(), "Deutsch");
         EXPECT_EQ(form->Kelvo()->Language(), "Deutsch");
         EXPECT_EQ(Caption(*form, 0x0012), "Messstellenname");
-        EXPECT_NE(form->LabelLanguage->text().indexOf("kelvo.lng"), -1);
+        EXPECT_NE(form->Controls().LabelLanguage->text().indexOf("kelvo.lng"), -1);
     }
 
-    const int none = Second->CmbxLanguage->findText("- No translations -");
-    Second->CmbxLanguage->setCurrentIndex(none);
-    emit Second->CmbxLanguage->activated(none);
+    const int none = Second->Controls().CmbxLanguage->findText("- No translations -");
+    Second->Controls().CmbxLanguage->setCurrentIndex(none);
+    emit Second->Controls().CmbxLanguage->activated(none);
     EXPECT_EQ(Caption(*Form, 0x0012), "Device tag");
-    EXPECT_EQ(Form->LabelLanguage->text(), "Translations disabled!");
+    EXPECT_EQ(Form->Controls().LabelLanguage->text(), "Translations disabled!");
 }
 
 TEST_F(Options, AStoredLanguageWithoutParagraphFallsBackToNoTranslations) {
@@ -127,7 +127,7 @@ TEST_F(Options, AStoredLanguageWithoutParagraphFallsBackToNoTranslations) {
     auto* third = new TKlvForm;
     third->SyncOptions();
     EXPECT_EQ(EditorSettings().Language, "- No translations -");
-    EXPECT_EQ(third->LabelLanguage->text(), "No KELVO data loaded!");
+    EXPECT_EQ(third->Controls().LabelLanguage->text(), "No KELVO data loaded!");
     delete third;
 }
 

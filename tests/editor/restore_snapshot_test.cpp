@@ -124,7 +124,7 @@ TEST_F(RestoreSnapshot, ASnapshotOpensAsAnUntitledDocumentAndGoesBackIntoTheDevi
     // Going online offers to write the snapshot's values; a new snapshot comes first.
     Prompt.Asked.clear();
     Prompt.Answers = {IdYes, IdOk};
-    restored->GoOnline(1);
+    restored->GoOnline(ComPort(1));
     ASSERT_GE(Prompt.Asked.size(), 1u);
     EXPECT_NE(Prompt.Asked[0].Text.find("Reprogram device?"), std::string::npos)
         << Prompt.Asked[0].Text;

@@ -95,11 +95,11 @@ bool MainWindowPictures(const QDir& dir) {
     QApplication::processEvents();
     ok = Save(&main, dir, "main-window") && ok;
 
-    online->TabbedPages->setCurrentWidget(online->TabOptions);
-    online->CkbxSpecialOpt->click();
+    online->Controls().TabbedPages->setCurrentWidget(online->Controls().TabOptions);
+    online->Controls().CkbxSpecialOpt->click();
     QApplication::processEvents();
     ok = Save(&main, dir, "main-window-options") && ok;
-    online->CkbxSpecialOpt->click();
+    online->Controls().CkbxSpecialOpt->click();
 
     TAboutBox about(&main);
     about.show();
@@ -152,12 +152,12 @@ bool FilteredListPictures(const QDir& dir) {
     form->LoadFromStream(nullptr, 0);
     form->show();
     RunCycles(*form->Kelvo(), 12);
-    form->EditFind->setFocus();
-    form->EditFind->setText("delay");
+    form->Controls().EditFind->setFocus();
+    form->Controls().EditFind->setText("delay");
     QApplication::processEvents();
     ok = Save(form.get(), dir, "editor-filter") && ok;
 
-    form->EditFind->setText("no such line");
+    form->Controls().EditFind->setText("no such line");
     QApplication::processEvents();
     ok = Save(form.get(), dir, "editor-filter-none") && ok;
     return ok;
@@ -264,7 +264,7 @@ int main(int argc, char** argv) {
         bool done = false;
         document.Idle(nullptr, done);
     }
-    QTreeView* list = form->KelvoListView;
+    QTreeView* list = form->Controls().KelvoListView;
     list->setFocus();
     list->selectionModel()->setCurrentIndex(list->model()->index(6, 0),
                                             QItemSelectionModel::ClearAndSelect |
@@ -275,11 +275,11 @@ int main(int argc, char** argv) {
     bool ok = true;
     const char* names[] = {"editor-display", "editor-about", "editor-options", "editor-log"};
     for (int tab = 0; tab < 4; ++tab) {
-        form->TabbedPages->setCurrentIndex(tab);
+        form->Controls().TabbedPages->setCurrentIndex(tab);
         QApplication::processEvents();
         ok = Save(form.get(), dir, names[tab]) && ok;
     }
-    form->TabbedPages->setCurrentIndex(0);
+    form->Controls().TabbedPages->setCurrentIndex(0);
 
     if (auto* filter = Find(document, 0x0025)) {
         auto dialog = NewTextDialog(*filter->Value, form.get(), *filter);

@@ -1,3 +1,5 @@
+// Keys pressed on the tab strip that belong to the page: they move the focus
+// into the current page and go on to the control that has it then.
 #include "editor/klvform.h"
 #include "shell/gui/idledispatch.h"
 

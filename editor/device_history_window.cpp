@@ -114,7 +114,7 @@ TDeviceHistoryWindow::TDeviceHistoryWindow(TJournalDevice device, QWidget* paren
     layout->addLayout(filterRow);
     layout->addWidget(Table, 1);
     layout->addWidget(buttons);
-    resize(900, 380);
+    resize(960, 380);
     Reload();
 }
 

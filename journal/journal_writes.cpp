@@ -73,4 +73,11 @@ bool JournalRecord(TJournalWrites& journal, const std::string& caption, const TJ
     return false;
 }
 
+bool JournalRecordLine(TJournalWrites& journal, const std::string& caption,
+                       const TFileTypeKelvo::TEntry& written, const std::string& oldValue,
+                       TJournalResult result) {
+    return JournalRecord(journal, caption, JournalLine(written), oldValue, ShownValue(written),
+                         result);
+}
+
 } // namespace kelvo

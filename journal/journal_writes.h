@@ -6,10 +6,10 @@
 //     TJournalWrites journal(JournalDevice(document, port), TJournalSource::Edit);
 //     if (!JournalReady(journal, "Edit Value"))          // before the first write
 //         return;                                         // nothing written
-//     const std::string before = ShownValue(line);
-//     ... write the line, read it back ...
-//     if (!JournalRecord(journal, "Edit Value", JournalLine(line), before,
-//                        ShownValue(line), ReadBackResult(accepted, wanted, ShownValue(line))))
+//     const std::string before = ShownValue(held);       // the device's line
+//     ... write edited, read held back ...
+//     if (!JournalRecordLine(journal, "Edit Value", edited, before,
+//                            ReadBackResult(accepted, ShownValue(edited), ShownValue(held))))
 //         stop;                                           // no further writes
 //
 // A journal that cannot be written stops the operation as a missing
@@ -69,5 +69,10 @@ std::string JournalStopText(const std::string& error, bool written);
 bool JournalReady(TJournalWrites& journal, const std::string& caption);
 bool JournalRecord(TJournalWrites& journal, const std::string& caption, const TJournalLine& line,
                    const std::string& oldValue, const std::string& newValue, TJournalResult result);
+// JournalRecord for the line written, named and with its new value as the
+// list shows them.
+bool JournalRecordLine(TJournalWrites& journal, const std::string& caption,
+                       const TFileTypeKelvo::TEntry& written, const std::string& oldValue,
+                       TJournalResult result);
 
 } // namespace kelvo

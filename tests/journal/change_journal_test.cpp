@@ -75,6 +75,33 @@ TEST_F(ChangeJournal, AnEntryComesBackWithEveryFieldAndWhoWroteIt) {
     EXPECT_EQ(r.Source, TJournalSource::OldData);
 }
 
+TEST_F(ChangeJournal, EveryResultAndSourceIsKeptAsItsName) {
+    // The schema lists the names it takes: a name it lacks would refuse entries.
+    TChangeJournal journal;
+    ASSERT_TRUE(journal.Open(Path).Ok());
+    const TJournalResult results[] = {TJournalResult::Equal, TJournalResult::Refused,
+                                      TJournalResult::Different};
+    const TJournalSource sources[] = {TJournalSource::Edit,    TJournalSource::Undo,
+                                      TJournalSource::Redo,    TJournalSource::OldData,
+                                      TJournalSource::Compare, TJournalSource::Kelvoctl};
+    for (const TJournalResult result : results)
+        for (const TJournalSource source : sources) {
+            TJournalEntry e = Entry(0x25, "750");
+            e.Result = result;
+            e.Source = source;
+            EXPECT_TRUE(journal.Record(e).Ok()) << ResultName(result) << " " << SourceName(source);
+        }
+    const auto all = All();
+    ASSERT_EQ(all.size(), 18u);
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        EXPECT_EQ(all[17 - i].Result, results[i / 6]);
+        EXPECT_EQ(all[17 - i].Source, sources[i % 6]);
+    }
+    EXPECT_EQ(Pragma(Path, "SELECT source FROM changes WHERE id = 4"), "old data");
+    EXPECT_FALSE(ResultFromName("fine"));
+    EXPECT_FALSE(SourceFromName("Edit"));
+}
+
 TEST_F(ChangeJournal, QueriesGiveTheNewestFirstByDeviceSinceADate) {
     TChangeJournal journal;
     ASSERT_TRUE(journal.Open(Path).Ok());

@@ -1,9 +1,13 @@
 // What the journal takes from a loaded document: the device's program name
 // and serial number, and a line's name and value as the list shows them.
 #include "journal/journal_document.h"
+#include "journal/journal_writes.h"
 #include "tools/kelvoctl/document_loader.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
 
 namespace kelvo {
 
@@ -52,6 +56,36 @@ TEST(JournalDocument, ALineIsNamedAsTheListShowsIt) {
     ASSERT_TRUE(unit);
     EXPECT_EQ(JournalLine(*unit).Instance, 0);
     EXPECT_EQ(ShownValue(*unit), "Celsius") << "a choice by its text";
+}
+
+TEST(JournalDocument, AWrittenLineIsRecordedAsTheListShowsIt) {
+    TPtr<TFileTypeKelvo> doc;
+    ASSERT_EQ(ctl::LoadDocument(KELVO_DEMO_DIALOG_FILE, doc), ctl::TLoadResult::Loaded);
+    char dir[] = "/tmp/kelvo-journal-line-XXXXXX";
+    ASSERT_NE(::mkdtemp(dir), nullptr);
+    const std::string path = std::string(dir) + "/journal.sqlite";
+    {
+        TJournalWrites journal(JournalDevice(*doc, "COM2"), TJournalSource::Compare, path);
+        TFileTypeKelvo::TEntry* source = Line(*doc, 0x0063, 1);
+        ASSERT_TRUE(source);
+        const std::string before = ShownValue(*source);
+        TFileTypeKelvo::TEntry edited(*source);
+        edited.Value->SetLong(1);
+        EXPECT_TRUE(
+            JournalRecordLine(journal, "Write Checked", edited, before, TJournalResult::Equal));
+    }
+    TJournalStatus status;
+    const auto entries = ReadJournal({}, status, path);
+    std::filesystem::remove_all(dir);
+    ASSERT_EQ(entries.size(), 1u) << status.Error;
+    const TJournalEntry& e = entries[0];
+    EXPECT_EQ(JournalKey(e), "0x0063:1");
+    EXPECT_EQ(e.Caption, "Source");
+    EXPECT_EQ(e.OldValue, "Channel 1");
+    EXPECT_EQ(e.NewValue, "Channel 2");
+    EXPECT_EQ(e.Serial, "204117");
+    EXPECT_EQ(e.Port, "COM2");
+    EXPECT_EQ(e.Source, TJournalSource::Compare);
 }
 
 } // namespace kelvo

@@ -84,13 +84,4 @@ TEST(JournalFormat, DatesAreReadAsUtcInTheFormsUsersType) {
     EXPECT_GT(*JournalTimeFromDate("2026-12-09 14:30"), "2026-12-09T14:29:59.999Z");
 }
 
-TEST(JournalFormat, NamesOfResultsAndSourcesReadBack) {
-    for (auto r : {TJournalResult::Equal, TJournalResult::Refused, TJournalResult::Different})
-        EXPECT_EQ(ResultFromName(ResultName(r)), r);
-    for (auto s : {TJournalSource::Edit, TJournalSource::Undo, TJournalSource::Redo,
-                   TJournalSource::OldData, TJournalSource::Compare, TJournalSource::Kelvoctl})
-        EXPECT_EQ(SourceFromName(SourceName(s)), s);
-    EXPECT_FALSE(ResultFromName("fine"));
-}
-
 } // namespace kelvo

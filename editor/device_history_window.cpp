@@ -24,6 +24,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <cctype>
+
 namespace kelvo {
 
 namespace {

@@ -4,6 +4,7 @@
 
 #include <sqlite3.h>
 
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <thread>
@@ -67,14 +68,16 @@ public:
         sqlite3_bind_text(FStmt, index, text.data(), int(text.size()), SQLITE_TRANSIENT);
     }
     void Int(int index, std::int64_t value) { sqlite3_bind_int64(FStmt, index, value); }
-    // One step, stepped again while another connection holds the lock.
+    // One step; the first is taken again while another connection holds the
+    // lock (a later one would start the rows over).
     int Step() {
         int rc = sqlite3_step(FStmt);
-        for (int i = 0; Busy(rc) && i < BusyRetries; ++i) {
+        for (int i = 0; !FStepped && Busy(rc) && i < BusyRetries; ++i) {
             sqlite3_reset(FStmt);
             Pause();
             rc = sqlite3_step(FStmt);
         }
+        FStepped = true;
         return rc;
     }
     std::string Column(int index) const {
@@ -88,6 +91,7 @@ public:
 
 private:
     sqlite3_stmt* FStmt = nullptr;
+    bool FStepped = false;
 };
 
 // Runs statements without results, again while another connection holds the lock.

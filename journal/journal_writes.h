@@ -41,6 +41,9 @@ public:
     // written, say).
     void SetDevice(TJournalDevice device) { FDevice = std::move(device); }
     const TJournalDevice& Device() const { return FDevice; }
+    // What later entries name as their writer: one journal kept for an
+    // online session serves edits, Undo and Redo alike.
+    void SetSource(TJournalSource source) { FSource = source; }
     TJournalSource Source() const { return FSource; }
     const std::string& Error() const { return FError; }
     std::size_t Recorded() const { return FRecorded; }

@@ -2,6 +2,7 @@
 // and the help for the window toolkit, registers the editor window and runs
 // the main window until it closes.
 #include "app/input_probe.h"
+#include "editor/device_history_window.h"
 #include "editor/register_klvform.h"
 #include "editor/restore_snapshot_dialog.h"
 #include "foundation/gui/autodialog.h"
@@ -89,6 +90,7 @@ int main(int argc, char** argv) {
     {
         TMainForm mainForm;
         InstallRestoreSnapshot(mainForm);
+        InstallDeviceHistory(mainForm);
         // Ended from outside: no questions, the unsaved documents to recovery
         // copies, the settings written.
         TProgramEnd::Install([] {

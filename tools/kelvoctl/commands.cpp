@@ -10,6 +10,7 @@ const std::vector<TCommand>& Commands() {
         ShowCommand(),      DownloadCommand(),      ProgramCommand(),     GetCommand(),
         SetCommand(),       ProgramDeviceCommand(), ResetDeviceCommand(), DiffCommand(),
         SnapshotsCommand(), ExportCommand(),        PortsCommand(),       ScanCommand(),
+        JournalCommand(),
     };
     return commands;
 }

@@ -40,6 +40,7 @@ const TCommand& ProgramDeviceCommand();
 const TCommand& ResetDeviceCommand();
 const TCommand& DiffCommand();
 const TCommand& SnapshotsCommand();
+const TCommand& JournalCommand();
 const TCommand& ExportCommand();
 const TCommand& PortsCommand();
 const TCommand& ScanCommand();

@@ -1,10 +1,12 @@
 // Renders the windows to PNG files, so that they can be looked at without a
 // display: the editor window with the demonstration device online (one
 // picture per tab) and the two value dialogs.
+#include "editor/device_history_window.h"
 #include "editor/klvform.h"
 #include "editor/restore_snapshot_dialog.h"
 #include "foundation/prompt.h"
 #include "foundation/stream.h"
+#include "journal/change_journal.h"
 #include "model/dlglinevalue_choice.h"
 #include "model/gui/value_dialogs.h"
 #include "online/kelvo_online.h"
@@ -183,6 +185,65 @@ public:
     std::string Name;
 };
 
+// The Device History window of the online editor's device after a few
+// writes; the journal is the scratch one of ComparePictures.
+bool HistoryPicture(const QDir& dir, TKlvForm& form) {
+    const TJournalDevice device = EditorDevice(form);
+    TChangeJournal journal;
+    if (!journal.Open().Ok())
+        return false;
+    const struct {
+        const char* Time;
+        std::uint16_t Address;
+        int Instance;
+        const char* Caption;
+        const char* Old;
+        const char* New;
+        TJournalResult Result;
+        TJournalSource Source;
+        const char* Login;
+    } writes[] = {
+        {"2026-12-07T09:12:40.118Z", 0x0025, 0, "Filter time [ms]", "500", "250",
+         TJournalResult::Equal, TJournalSource::Edit, "anna"},
+        {"2026-12-07T09:13:02.540Z", 0x0025, 0, "Filter time [ms]", "250", "500",
+         TJournalResult::Equal, TJournalSource::Undo, "anna"},
+        {"2026-12-08T14:30:11.007Z", 0x0062, 1, "Setpoint", "80.0", "95.5", TJournalResult::Equal,
+         TJournalSource::Compare, "anna"},
+        {"2026-12-08T14:30:11.391Z", 0x0024, 0, "Range end", "150.0", "999.0",
+         TJournalResult::Different, TJournalSource::Compare, "anna"},
+        {"2026-12-09T06:02:55.800Z", 0x0071, 0, "Bus address 17 (0x11)", "17", "300",
+         TJournalResult::Refused, TJournalSource::Kelvoctl, "ben"},
+        {"2026-12-09T06:03:20.052Z", 0x0071, 0, "Bus address 21 (0x15)", "17", "21",
+         TJournalResult::Equal, TJournalSource::Kelvoctl, "ben"},
+    };
+    for (const auto& w : writes) {
+        TJournalEntry e;
+        e.Time = w.Time;
+        e.Login = w.Login;
+        e.Host = "bench-1";
+        e.Port = w.Source == TJournalSource::Kelvoctl ? "/dev/ttyUSB0" : device.Port;
+        e.Program = device.Program;
+        e.Serial = device.Serial;
+        e.Address = w.Address;
+        e.Instance = w.Instance;
+        e.Caption = w.Caption;
+        e.OldValue = w.Old;
+        e.NewValue = w.New;
+        e.Result = w.Result;
+        e.Source = w.Source;
+        if (!journal.Record(e).Ok())
+            return false;
+    }
+    TDeviceHistoryWindow history(device);
+    history.show();
+    QApplication::processEvents();
+    bool ok = Save(&history, dir, "device-history");
+    history.EditFilter->setText("compare");
+    QApplication::processEvents();
+    ok = Save(&history, dir, "device-history-filter") && ok;
+    return ok;
+}
+
 bool ComparePictures(const QDir& dir, TKlvForm& form) {
     QTemporaryDir scratch;
     if (!scratch.isValid())
@@ -228,6 +289,7 @@ bool ComparePictures(const QDir& dir, TKlvForm& form) {
     restore.show();
     QApplication::processEvents();
     ok = Save(&restore, dir, "restore-snapshot") && ok;
+    ok = HistoryPicture(dir, form) && ok;
 
     if (oldHome)
         ::setenv("XDG_DATA_HOME", savedHome.c_str(), 1);

@@ -1,6 +1,6 @@
 // kelvoctl program on four kelvo-sim devices at once, one of which stops
 // answering half-way.
-#include "online/kelvoctl_fixture.h"
+#include "kelvoctl/kelvoctl_fixture.h"
 
 #include <gtest/gtest.h>
 

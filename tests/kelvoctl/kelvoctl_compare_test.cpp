@@ -1,5 +1,5 @@
 // kelvoctl diff, the snapshots before writes and export, against kelvo-sim.
-#include "online/kelvoctl_fixture.h"
+#include "kelvoctl/kelvoctl_fixture.h"
 
 #include <gtest/gtest.h>
 

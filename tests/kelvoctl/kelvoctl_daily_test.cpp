@@ -2,7 +2,7 @@
 // kelvo-sim: values stored as typed or refused before anything is written,
 // failures said in words, checked output files and the result line of
 // program.
-#include "online/kelvoctl_fixture.h"
+#include "kelvoctl/kelvoctl_fixture.h"
 
 #include <gtest/gtest.h>
 

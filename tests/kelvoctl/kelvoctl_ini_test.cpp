@@ -1,6 +1,6 @@
 // kelvoctl --port N finds its device through the INI file's [Ports] section,
 // as the window program does.
-#include "online/kelvoctl_fixture.h"
+#include "kelvoctl/kelvoctl_fixture.h"
 
 #include <fstream>
 

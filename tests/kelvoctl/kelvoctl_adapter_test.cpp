@@ -1,6 +1,6 @@
 // kelvoctl behind a USB serial adapter's latency, with a device that goes
 // away in the middle of a job, and with a device path that does not exist.
-#include "online/kelvoctl_fixture.h"
+#include "kelvoctl/kelvoctl_fixture.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // kelvoctl's online commands end to end: the program against kelvo-sim on a
 // pseudo-terminal, as a user would run them.
-#include "online/kelvoctl_fixture.h"
+#include "kelvoctl/kelvoctl_fixture.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // kelvoctl program --record: one JSON line per device and run.
-#include "online/kelvoctl_fixture.h"
+#include "kelvoctl/kelvoctl_fixture.h"
 #include "report/sha256.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // kelvoctl ports and scan over a /dev of the test's making: kelvo-sim behind
 // one name, a silent pseudo-terminal behind another, nothing behind a third.
-#include "online/kelvoctl_fixture.h"
+#include "kelvoctl/kelvoctl_fixture.h"
 
 #include <gtest/gtest.h>
 

@@ -214,8 +214,10 @@ void TKlvForm::SetLineOpener(TComLineOpener opener) {
 }
 
 void TKlvForm::AttachDocument(TFileTypeKelvo* document) {
-    if (LineOpener() && document->Stream)
-        document->Stream->SetLineOpener(LineOpener());
+    // The document's one link to its device lives as long as it does.
+    FOnline = std::make_unique<TKelvoOnline>(*document, FHost.get(), FHost.get(), FHost.get());
+    if (LineOpener())
+        FOnline->Session().Stream().SetLineOpener(LineOpener());
     auto* view = new TVlistView;
     view->SetColumns({{"Key", 200, Qt::AlignLeft}, {"Value", 160, Qt::AlignRight}});
     view->SetTextDecoder(OemToQString);
@@ -228,7 +230,6 @@ void TKlvForm::AttachDocument(TFileTypeKelvo* document) {
             [this](const QModelIndex& current) {
                 KelvoListViewChange(current.isValid() ? current.row() : -1);
             });
-    FOnline = std::make_unique<TKelvoOnline>(*document, FHost.get(), FHost.get(), FHost.get());
     // Nothing goes into the device without a snapshot of what it held.
     FOnline->SetBeforeOldDataWrite([this] { return SaveDeviceSnapshot("Go Online"); });
 }
@@ -306,7 +307,7 @@ void TKlvForm::ReplaceAboutLine(int fromEnd, const std::string& line) {
 
 void TKlvForm::UpdateAboutOnline() {
     std::string line = "Online:\t";
-    const TKelvoStream* link = Kelvo() ? Kelvo()->Stream.Get() : nullptr;
+    const TKelvoStream* link = FOnline ? &FOnline->Session().Stream() : nullptr;
     char text[80];
     if (link && link->IsOpen()) {
         std::snprintf(text, sizeof text, "On COM%i at %i Baud", link->Port(), link->Baud());
@@ -355,7 +356,7 @@ void TKlvForm::ShowLog(bool visible) {
 
 void TKlvForm::UpdateLog() {
     ShowLog(true);
-    if (Kelvo() && Kelvo()->Stream && FOnline)
+    if (Kelvo() && FOnline)
         RichEditLog->setPlainText(OemToQString(FOnline->RenderLog()));
 }
 
@@ -370,7 +371,7 @@ void TKlvForm::UpdateStatus() {
         return;
     }
     const QModelIndex current = KelvoListView->currentIndex();
-    SetStatusText(WithPortProblem(Kelvo()->GetStatusText(current.isValid() ? current.row() : -1)));
+    SetStatusText(WithPortProblem(FOnline->StatusText(current.isValid() ? current.row() : -1)));
 }
 
 std::string TKlvForm::WithPortProblem(const std::string& status) const {
@@ -378,7 +379,7 @@ std::string TKlvForm::WithPortProblem(const std::string& status) const {
     if (!Kelvo() || Kelvo()->IsOnline())
         return shown;
     // A device that went from the line is named until the next go-online.
-    if (Kelvo()->Stream && Kelvo()->Stream->Disconnected())
+    if (FOnline && FOnline->Session().Stream().Disconnected())
         return shown + " - " + PortProblem("the device was disconnected");
     return FPortProblem.empty() ? shown : shown + " - " + FPortProblem;
 }
@@ -394,7 +395,7 @@ void TKlvForm::KelvoListViewChange(int row) {
     if (row >= 0 && row != FSnapshotNoteRow)
         FSnapshotNote.clear();
     if (row >= 0) {
-        SetStatusText(WithPortProblem(Kelvo()->GetStatusText(row)));
+        SetStatusText(WithPortProblem(FOnline->StatusText(row)));
         UpdateAboutDialogIfChanged();
     }
 }

@@ -112,7 +112,7 @@ void TKlvForm::UpdateActions() {
     const TEditorActions& a = FActions;
     const TFileTypeKelvo* document = Kelvo();
     const bool empty = IsEmptyDocument();
-    const bool linkOpen = document && document->Stream && document->Stream->IsOpen();
+    const bool linkOpen = document && FOnline && FOnline->IsOnline();
     a.ActionEditValue->setEnabled(!empty);
     for (QAction* action : a.Connect)
         action->setEnabled(FOnline && FOnline->CanConnect(ActionTag(action)));
@@ -172,27 +172,27 @@ void TKlvForm::GoOnline(int tag) {
 
 void TKlvForm::NotePortProblem() {
     FPortProblem.clear();
-    if (!FOnline || FOnline->LastOutcome() != TKelvoOnline::TOutcome::PortMissing || !Kelvo() ||
-        !Kelvo()->Stream)
+    if (!FOnline || FOnline->LastOutcome() != TKelvoOnline::TOutcome::PortMissing || !Kelvo())
         return;
-    const std::string reason = PortOpenFailureReason(PortDeviceName(Kelvo()->Stream->Port()));
+    const int port = FOnline->Session().Stream().Port();
+    const std::string reason = PortOpenFailureReason(PortDeviceName(port));
     FPortProblem = PortProblem(reason.empty() ? "it could not be opened" : reason);
 }
 
 std::string TKlvForm::PortProblem(const std::string& reason) const {
-    const TKelvoStream& stream = *Kelvo()->Stream;
+    const TKelvoStream& stream = FOnline->Session().Stream();
     return stream.PortName() + " is " + PortDeviceName(stream.Port()) + ": " + reason;
 }
 
 void TKlvForm::RequestDeviceCommand(int tag) {
-    if (FOnline && Kelvo() && Kelvo()->Stream)
-        FOnline->RequestDeviceCommand(tag);
+    if (FOnline && Kelvo())
+        FOnline->RequestDeviceCommand(DeviceRequestFromTag(tag));
 }
 
 void TKlvForm::EditValue() {
-    if (!Kelvo())
+    if (!Kelvo() || !FOnline)
         return;
-    if (Kelvo()->EditValue(this, -1))
+    if (FOnline->EditValue(this, -1))
         DocumentChanged();
     UpdateStatus();
 }

@@ -13,10 +13,10 @@
 #include "tools/vdevice/virtual_line.h"
 
 #include <algorithm>
-#include <cstdlib>
-#include <ctime>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <ctime>
 #include <memory>
 #include <string>
 #include <sys/prctl.h>
@@ -101,11 +101,11 @@ void DownloadDemo() {
     for (int run = 0; run < 3; ++run) {
         TLineCounts counts;
         TFileTypeKelvo doc;
-        doc.Stream->SetLineOpener(
-            Counting(VirtualLineOpener(std::make_shared<TVirtualDevice>(BuiltinDemoDialog()), true),
-                     counts));
         TManualTickSource ticks;
         TKelvoOnline online(doc, &ticks, nullptr, nullptr);
+        online.Session().Stream().SetLineOpener(
+            Counting(VirtualLineOpener(std::make_shared<TVirtualDevice>(BuiltinDemoDialog()), true),
+                     counts));
         const auto t = Clock::now();
         online.GoOnline(1, Baud);
         const double seconds = Since(t);
@@ -126,11 +126,11 @@ void DownloadDemo() {
 void RefreshCycle() {
     TLineCounts counts;
     TFileTypeKelvo doc;
-    doc.Stream->SetLineOpener(Counting(
-        VirtualLineOpener(std::make_shared<TVirtualDevice>(BuiltinDemoDialog()), false), counts));
     TManualTickSource ticks;
     TWindowView view;
     TKelvoOnline online(doc, &ticks, nullptr, &view);
+    online.Session().Stream().SetLineOpener(Counting(
+        VirtualLineOpener(std::make_shared<TVirtualDevice>(BuiltinDemoDialog()), false), counts));
     online.GoOnline(1, Baud);
     view.Rows = doc.List().GetRowCount();
     constexpr int Cycles = 500;
@@ -180,7 +180,7 @@ void RenderFullRing() {
     const unsigned char ready[] = {CodeReady};
     const unsigned char read[] = {CodeStart, 0x03, 0x81, 0x25, 0x00, 0x12, 0x34, 0x56};
     const unsigned char answer[] = {CodeStart, 0x09, 0x81, 0x25, 0x00, 0x00, 0x00,
-                                    0xF4, 0x01, 0x00, 0x00, 0xAB, 0xCD, 0xEF};
+                                    0xF4,      0x01, 0x00, 0x00, 0xAB, 0xCD, 0xEF};
     const unsigned char finis[] = {CodeFinis};
     int added = 0;
     for (; added < 10000; added += 3) {
@@ -204,8 +204,8 @@ void RenderFullRing() {
     }
     std::printf("log render of a full ring: %d records, %zu characters, %.2f ms\n", log.Count(),
                 size, best * 1000);
-    TableRow("log rendering of a full ring (" + std::to_string(log.Count()) + " records)",
-             Ms(best), "<= 10 ms", best <= 0.010);
+    TableRow("log rendering of a full ring (" + std::to_string(log.Count()) + " records)", Ms(best),
+             "<= 10 ms", best <= 0.010);
 }
 
 } // namespace

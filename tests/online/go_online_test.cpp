@@ -303,7 +303,7 @@ TEST_F(GoOnlineTest, MissingPortLeavesTheDocumentAlone) {
     LoadDeviceDialog();
     const int count = Doc.Entries.Count();
     TComLineOpener device = VirtualLineOpener(Device);
-    Doc.Stream->SetLineOpener([device](int port) -> std::unique_ptr<TComLine> {
+    Session().Stream().SetLineOpener([device](int port) -> std::unique_ptr<TComLine> {
         return port == 7 ? nullptr : device(port);
     });
     Online.GoOnline(7, 0);
@@ -359,13 +359,13 @@ TEST_F(GoOnlineTest, ConnectRulesAndReconnect) {
 TEST_F(GoOnlineTest, BaudChangeReconnectsOnlineAndOnlyStoresOffline) {
     Online.SetBaudRate(57600);
     EXPECT_TRUE(Prompt.Asked.empty());
-    EXPECT_EQ(Doc.Stream->Baud(), 57600);
+    EXPECT_EQ(Session().Stream().Baud(), 57600);
     GoOnlineQuietly();
     Online.SetBaudRate(19200);
     ASSERT_EQ(Prompt.Asked.size(), 1u);
     EXPECT_EQ(Prompt.Asked[0].Caption, "Go Online");
     EXPECT_TRUE(Online.IsOnline());
-    EXPECT_EQ(Doc.Stream->Baud(), 19200);
+    EXPECT_EQ(Session().Stream().Baud(), 19200);
 }
 
 TEST_F(GoOnlineTest, CloseRequestedDuringTheDialogueIsCarriedOutAfterwards) {

@@ -188,7 +188,7 @@ int RunSet(const std::vector<std::string>& args) {
         PrintLine(*line);
     }
     session.StopProgress();
-    if (program && !session.DeviceCommand(TKelvoOnline::RequestProgram))
+    if (program && !session.DeviceCommand(TDeviceRequest::Program))
         return session.Finish(ExitOnlineFailure);
     session.SetDone([&] {
         return "all " + std::to_string(written) + " lines written" +

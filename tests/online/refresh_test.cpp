@@ -109,6 +109,7 @@ TEST_F(RefreshTest, ProgramAndResetRequests) {
     EXPECT_FALSE(Doc.Info.Has(TFileInfo::Modified));
     EXPECT_EQ(View.DocumentChanges, 1);
     EXPECT_EQ(Session().DeviceRequest, TDeviceRequest::None);
+    EXPECT_EQ(Online.LastRequestOutcome(), TKelvoOnline::TRequestOutcome::Done);
 
     Device->SetWorkingValue(0x0025, 0, RawLong(77));
     Online.RequestDeviceCommand(TDeviceRequest::Reset);
@@ -120,9 +121,12 @@ TEST_F(RefreshTest, ProgramAndResetRequests) {
 
     SilenceDevice();
     Online.RequestDeviceCommand(TDeviceRequest::Program);
+    EXPECT_EQ(Online.LastRequestOutcome(), TKelvoOnline::TRequestOutcome::None)
+        << "a new request has no outcome yet";
     Cycle();
     ASSERT_EQ(Prompt.Asked.size(), 3u);
     EXPECT_EQ(Prompt.Asked[2].Text, "Failed!");
+    EXPECT_EQ(Online.LastRequestOutcome(), TKelvoOnline::TRequestOutcome::Failed);
 }
 
 // An edit the device never took must not vanish when the device falls silent.

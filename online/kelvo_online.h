@@ -78,6 +78,10 @@ public:
     };
     // How the last Program or Reset ended.
     enum class TRequestOutcome { None, Done, Failed };
+    // The timing of the work while online: a cycle every TimerInterval ms,
+    // the status text at most every StatusInterval ms, offline after more
+    // than SilentCyclesAllowed cycles in a row without an answer. The timing
+    // on the line itself belongs to the device link (TKelvoStream).
     static constexpr int TimerInterval = 110;
     static constexpr int StatusInterval = 500;
     static constexpr int SilentCyclesAllowed = 3;

@@ -1,14 +1,17 @@
-// What the window asks of the online operation about its rows, offline: the
-// line status and the editing of a value. Online both are tested with the
-// virtual device (refresh_test, the editor's tests).
+// What the window asks of the online operation about its rows: the line
+// status with the state of the link, and the editing of a value offline
+// (online editing is tested with the refresh and in the editor).
 #include "foundation/prompt.h"
 #include "model/dlglinevalue_choice.h"
 #include "model/kelvo_doc_support.h"
 #include "model/value_editor.h"
 #include "online/kelvo_online.h"
+#include "online_fixture.h"
 #include "support/scripted_prompt.h"
 
 #include <gtest/gtest.h>
+
+#include <regex>
 
 namespace kelvo {
 namespace {
@@ -30,6 +33,21 @@ TEST(OnlineRows, StatusTextNamesTheLineAndTheLinkState) {
     EXPECT_EQ(online.StatusText(-1), "Line 2/2: \"0x0011 0000 0800 [0]\"\t Offline");
     control.Selection.clear();
     EXPECT_EQ(online.StatusText(-1), "Line 0/2\t Offline");
+}
+
+using OnlineStatus = OnlineFixture;
+
+TEST_F(OnlineStatus, OnlineTheStatusNamesTheRateThePortAndTheBaudRate) {
+    TFakeControl control;
+    AttachFakeControl(Doc, control);
+    GoOnlineQuietly();
+    const std::string text = Online.StatusText(0);
+    EXPECT_TRUE(std::regex_match(
+        text, std::regex("Line 1/[0-9]+: \"0x[0-9A-F]{4} [0-9A-F]{4} [0-9A-F]{4} \\[0\\]\"\t "
+                         "[0-9]+\\.[0-9] Messages/sec on COM 1 at 115200 Baud")))
+        << text;
+    Online.GoOnline(-1, 0);
+    EXPECT_TRUE(Online.StatusText(0).ends_with("\t Offline"));
 }
 
 // Answers every value dialog with the next scripted text, or cancels.

@@ -232,8 +232,8 @@ TJournalDevice EditorDevice(const TKlvForm& editor) {
     // The port the document is online on, or was last: its link stays
     // (closed) when it goes offline.
     std::string port;
-    if (document->Stream)
-        port = "COM" + std::to_string(document->Stream->Port());
+    if (const TKelvoOnline* online = editor.Online())
+        port = "COM" + std::to_string(online->Session().Stream().Port());
     return JournalDevice(*document, port);
 }
 

@@ -40,7 +40,7 @@ void TKlvForm::ReplaceAboutLine(int fromEnd, const std::string& line) {
 
 void TKlvForm::UpdateAboutOnline() {
     std::string line = "Online:\t";
-    const TKelvoStream* link = Kelvo() ? Kelvo()->Stream.Get() : nullptr;
+    const TKelvoStream* link = FOnline ? &FOnline->Session().Stream() : nullptr;
     char text[80];
     if (link && link->IsOpen()) {
         std::snprintf(text, sizeof text, "On COM%i at %i Baud", link->Port(), link->Baud());

@@ -31,14 +31,14 @@ void TKlvForm::GoOnline(TConnectTarget target) {
 }
 
 void TKlvForm::RequestDeviceCommand(int tag) {
-    if (FOnline && Kelvo() && Kelvo()->Stream)
-        FOnline->RequestDeviceCommand(tag);
+    if (FOnline && Kelvo())
+        FOnline->RequestDeviceCommand(DeviceRequestFromTag(tag));
 }
 
 void TKlvForm::EditValue() {
-    if (!Kelvo())
+    if (!Kelvo() || !FOnline)
         return;
-    if (Kelvo()->EditValue(this, -1))
+    if (FOnline->EditValue(this, -1))
         DocumentChanged();
     UpdateStatus();
 }

@@ -33,8 +33,10 @@ void TKlvForm::SetLineOpener(TComLineOpener opener) {
 }
 
 void TKlvForm::AttachDocument(TFileTypeKelvo* document) {
-    if (LineOpener() && document->Stream)
-        document->Stream->SetLineOpener(LineOpener());
+    // The document's one link to its device lives as long as it does.
+    FOnline = std::make_unique<TKelvoOnline>(*document, FHost.get(), FHost.get(), FHost.get());
+    if (LineOpener())
+        FOnline->Session().Stream().SetLineOpener(LineOpener());
     auto* view = new TVlistView;
     view->SetColumns({{"Key", 200, Qt::AlignLeft}, {"Value", 160, Qt::AlignRight}});
     view->SetTextDecoder(OemToQString);
@@ -47,7 +49,6 @@ void TKlvForm::AttachDocument(TFileTypeKelvo* document) {
             [this](const QModelIndex& current) {
                 KelvoListViewChange(current.isValid() ? current.row() : -1);
             });
-    FOnline = std::make_unique<TKelvoOnline>(*document, FHost.get(), FHost.get(), FHost.get());
     // Nothing goes into the device without a snapshot of what it held.
     FOnline->SetBeforeOldDataWrite([this] { return SaveDeviceSnapshot("Go Online"); });
 }

@@ -24,7 +24,7 @@ void TKlvForm::ShowLog(bool visible) {
 
 void TKlvForm::UpdateLog() {
     ShowLog(true);
-    if (Kelvo() && Kelvo()->Stream && FOnline)
+    if (Kelvo() && FOnline)
         RichEditLog->setPlainText(OemToQString(FOnline->RenderLog()));
 }
 

@@ -107,7 +107,7 @@ TActionState TKlvForm::ActionState() const {
     const TFileTypeKelvo* document = Kelvo();
     state.Document = document != nullptr;
     state.Empty = IsEmptyDocument();
-    state.LinkOpen = document && document->Stream && document->Stream->IsOpen();
+    state.LinkOpen = document && FOnline && FOnline->IsOnline();
     state.LogVisible = LogVisible();
     state.DeviceFree = CanTalkToDevice();
     state.SelectionFocused = KelvoListView->hasFocus() && KelvoListView->selectionModel() &&

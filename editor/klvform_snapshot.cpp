@@ -14,7 +14,7 @@ namespace kelvo {
 bool TKlvForm::SaveDeviceSnapshot(const std::string& caption) {
     std::string why;
     TFileTypeKelvo* document = Kelvo();
-    if (!FOnline || !document || !document->Stream) {
+    if (!FOnline || !document) {
         why = "the window holds no device";
     } else {
         document->StartRefreshCycle();
@@ -22,7 +22,7 @@ bool TKlvForm::SaveDeviceSnapshot(const std::string& caption) {
             why = "the device's values could not be read";
         } else {
             const TSnapshotResult saved =
-                SaveSnapshot(*document, "COM" + std::to_string(document->Stream->Port()));
+                SaveSnapshot(*document, "COM" + std::to_string(FOnline->Session().Stream().Port()));
             if (saved.Ok()) {
                 FLastSnapshot = saved.Path;
                 FSnapshotNote = "snapshot saved to " + saved.Path;

@@ -22,7 +22,7 @@ void TKlvForm::UpdateStatus() {
         return;
     }
     const QModelIndex current = KelvoListView->currentIndex();
-    SetStatusText(WithPortProblem(Kelvo()->GetStatusText(current.isValid() ? current.row() : -1)));
+    SetStatusText(WithPortProblem(FOnline->StatusText(current.isValid() ? current.row() : -1)));
 }
 
 std::string TKlvForm::WithPortProblem(const std::string& status) const {
@@ -30,7 +30,7 @@ std::string TKlvForm::WithPortProblem(const std::string& status) const {
     if (!Kelvo() || Kelvo()->IsOnline())
         return shown;
     // A device that went from the line is named until the next go-online.
-    if (Kelvo()->Stream && Kelvo()->Stream->Disconnected())
+    if (FOnline && FOnline->Session().Stream().Disconnected())
         return shown + " - " + PortProblem("the device was disconnected");
     return FPortProblem.empty() ? shown : shown + " - " + FPortProblem;
 }
@@ -46,22 +46,22 @@ void TKlvForm::KelvoListViewChange(int row) {
     if (row >= 0 && row != FSnapshotNoteRow)
         FSnapshotNote.clear();
     if (row >= 0) {
-        SetStatusText(WithPortProblem(Kelvo()->GetStatusText(row)));
+        SetStatusText(WithPortProblem(FOnline->StatusText(row)));
         UpdateAboutDialogIfChanged();
     }
 }
 
 void TKlvForm::NotePortProblem() {
     FPortProblem.clear();
-    if (!FOnline || FOnline->LastOutcome() != TKelvoOnline::TOutcome::PortMissing || !Kelvo() ||
-        !Kelvo()->Stream)
+    if (!FOnline || FOnline->LastOutcome() != TKelvoOnline::TOutcome::PortMissing || !Kelvo())
         return;
-    const std::string reason = PortOpenFailureReason(PortDeviceName(Kelvo()->Stream->Port()));
+    const int port = FOnline->Session().Stream().Port();
+    const std::string reason = PortOpenFailureReason(PortDeviceName(port));
     FPortProblem = PortProblem(reason.empty() ? "it could not be opened" : reason);
 }
 
 std::string TKlvForm::PortProblem(const std::string& reason) const {
-    const TKelvoStream& stream = *Kelvo()->Stream;
+    const TKelvoStream& stream = FOnline->Session().Stream();
     return stream.PortName() + " is " + PortDeviceName(stream.Port()) + ": " + reason;
 }
 

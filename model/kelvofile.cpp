@@ -24,7 +24,7 @@ void TFileTypeKelvo::SetLastComPort(int port) {
 }
 
 TFileTypeKelvo::TFileTypeKelvo(const TMlparas& paragraphs)
-    : ListView(new TSortVListView), Translation(paragraphs), Stream(new TKelvoStream(1, 115200)) {
+    : ListView(new TSortVListView), Translation(paragraphs) {
     ListView->SetData(&ViewData);
     Clear();
 }
@@ -35,25 +35,22 @@ TFileTypeKelvo::~TFileTypeKelvo() {
     // reach it.
     ListView.Reset();
     Clear();
-    Stream.Reset();
-    PendingEntry.Reset();
     Entries.Clear();
 }
 
 void TFileTypeKelvo::Clear() {
-    StopTimer();
+    if (FLink)
+        FLink->EntriesCleared();
     MarkRowsStale();
     Entries.Clear();
-    RefreshPassRunning = false;
-    if (Stream)
-        Stream->SetPort(LastCom);
     TFileType::Clear();
     RebuildDisplay();
 }
 
-void TFileTypeKelvo::StopTimer() {
-    Timer.Reset();
-    TickPending = false;
+void TFileTypeKelvo::BindLink(TKelvoLink* link) {
+    if (link && FLink && FLink != link)
+        throw Exception("TFileTypeKelvo::BindLink: the document has its session already");
+    FLink = link;
 }
 
 void TFileTypeKelvo::DoRead(TFileAccess& access) {
@@ -103,8 +100,8 @@ bool TFileTypeKelvo::TryRead(TFileAccess& access, int) {
 }
 
 void TFileTypeKelvo::Idle(void*, bool&) {
-    if (Timer && TickPending)
-        Timer->Cycle(*this);
+    if (FLink)
+        FLink->Idle();
 }
 
 TFileTypeKelvo::TEntry* TFileTypeKelvo::GetEntry(int row) const {
@@ -149,9 +146,8 @@ void TFileTypeKelvo::RebuildDisplay() {
 
 void TFileTypeKelvo::StartRefreshCycle() {
     ++RefreshCycle;
-    RefreshPosition = Entries.begin();
-    RefreshStop = Entries.begin();
-    RefreshPassRunning = !Entries.empty();
+    if (FLink)
+        FLink->RefreshCycleStarted();
 }
 
 TMlcoverage TFileTypeKelvo::Coverage() {

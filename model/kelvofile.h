@@ -3,8 +3,8 @@
 // dialog line that is also a row of the parameter list. It reads and writes
 // data files (the line records one after the other, nothing else), expands
 // repeated groups, removes blank lines and adds separators, and holds the
-// state the online operation and the translation selection work on.
-#include "devicelink/kelvostream.h"
+// data the online operation and the translation selection work on. The link
+// to the device belongs to the online session bound to the document.
 #include "foundation/gui/sort_vlistview.h"
 #include "foundation/gui/vlist_entry.h"
 #include "foundation/utilcls.h"
@@ -16,20 +16,22 @@
 #include <list>
 #include <string>
 
-class QWidget;
-
 namespace kelvo {
 
-class TFileTypeKelvo;
-
-// The periodic work of a document while it is online. The document only holds
-// it; whoever takes the document online supplies it.
-class TKelvoTimer {
+// The online session a document is bound to: it holds the link and walks the
+// entries while online. The document tells it when the entries it walks are
+// replaced and hands it the idle time of the program.
+class TKelvoLink {
 public:
-    virtual ~TKelvoTimer() = default;
-    // One cycle of online work, run from the document's Idle while a tick is
-    // pending; it consumes the tick.
-    virtual void Cycle(TFileTypeKelvo& document) = 0;
+    virtual ~TKelvoLink() = default;
+    virtual bool IsOnline() const = 0;
+    // Clear: every entry went; the periodic work stops.
+    virtual void EntriesCleared() = 0;
+    // Every line is due to be read again, from the top.
+    virtual void RefreshCycleStarted() = 0;
+    // From the document's Idle: one cycle of the periodic work when a tick
+    // is pending.
+    virtual void Idle() = 0;
 };
 
 class TFileTypeKelvo : public TFileType {
@@ -186,12 +188,6 @@ public:
     // value, or the line after a count line without one.
     bool HoldsGroupCount(const TEntry& entry);
 
-    // The line status of a row (a negative row stands for the selected row).
-    std::string GetStatusText(int row) const;
-    // Lets the user change the value of a row (negative: the selected row);
-    // true when this edit made the unmodified document modified.
-    bool EditValue(QWidget* owner, int row);
-
     void SelectTranslation();
     const TMlpara* GetTranslationTable() const { return Translation.GetTranslationTable(); }
     void SetLanguage(const std::string& name);
@@ -200,15 +196,19 @@ public:
     // Shows or hides the production-only lines; the translation is chosen again.
     void SetProductionMode(std::uint8_t on);
 
-    bool IsOnline() const { return Stream && Stream->IsOpen(); }
-    // A new refresh cycle: every line is due again, the pass starts at the top.
+    // Binds the document's one session (null when it ends); a second
+    // session for a bound document is refused with an exception.
+    void BindLink(TKelvoLink* link);
+    TKelvoLink* Link() const { return FLink; }
+    bool IsOnline() const { return FLink && FLink->IsOnline(); }
+    // A new refresh cycle: every line is due again, the session's pass starts
+    // at the top.
     void StartRefreshCycle();
     // The rows follow the entries again (visibility, number, order).
     void RebuildDisplay();
     // The rows may point at entries about to go: the display shows nothing
     // until the next rebuild.
     void MarkRowsStale();
-    void StopTimer();
 
     // The COM port the last connection used, shared by all documents.
     static int LastComPort();
@@ -222,29 +222,19 @@ private:
     TKelvoViewData ViewData{&Entries};
     TPtr<TSortVListView> ListView;
     TMlselection Translation;
+    TKelvoLink* FLink = nullptr;
 
 public:
-    TPtr<TKelvoStream> Stream;
     std::uint8_t ProductionFlag = 0;
+    // The cycle the entries' RefreshStamp is compared with: a line whose
+    // stamp is older is due to be read.
     std::int32_t RefreshCycle = 0;
-    TPtr<TEntry> PendingEntry;
 
-    // What the online operation keeps between its steps.
+    // The data held before going online: compared with the device's dialog,
+    // converted when another device program wrote them, restored on Cancel.
     TEntries OldEntries;
     TFileInfo OldInfo;
     TEntries ConvertedEntries;
-    // The background refresh pass: where it stands and where it began.
-    TEntryIterator RefreshPosition;
-    TEntryIterator RefreshStop;
-    bool RefreshPassRunning = false;
-    std::int32_t RowCursor = -1;
-    // 0 none, 2 program, any other value reset.
-    std::int32_t DeviceRequest = 0;
-    TPtr<TKelvoTimer> Timer;
-    bool TickPending = false;
-    bool DisplayDirty = false;
-    std::int32_t MissingAnswers = 0;
-    std::int64_t LastStatusTime = 0;
 
 private:
     TMlcoverage Coverage();

@@ -1,23 +1,9 @@
-// What the editor window shows of a document besides the rows themselves: the
-// line status, the value editing and the copied text of the rows.
+// The rows of a document as text, the way the editor copies them.
 #include "model/kelvofile.h"
-
-#include "foundation/prompt.h"
-#include "model/dlglinevalue.h"
-
-#include <cstdio>
 
 namespace kelvo {
 
 namespace {
-
-int FirstSelectedRow(const TSortVListView& list) {
-    const TVlistControl* control = list.BoundListControl();
-    if (!control)
-        return -1;
-    const std::vector<int> rows = control->SelectedRows();
-    return rows.empty() ? -1 : rows.front();
-}
 
 std::string Padded(const std::string& text, int width, bool alignRight) {
     if (static_cast<int>(text.size()) >= width)
@@ -27,55 +13,6 @@ std::string Padded(const std::string& text, int width, bool alignRight) {
 }
 
 } // namespace
-
-std::string TFileTypeKelvo::GetStatusText(int row) const {
-    if (!ListView->BoundListControl())
-        return {};
-    if (row < 0)
-        row = FirstSelectedRow(*ListView);
-    char buffer[160];
-    std::snprintf(buffer, sizeof buffer, "Line %i/%i", row + 1, ListView->GetRowCount());
-    std::string text = buffer;
-    if (const TEntry* entry = GetEntry(row)) {
-        std::snprintf(buffer, sizeof buffer, ": \"0x%04X %04X %04X [%i]\"", entry->Address,
-                      entry->Flags, entry->Layout, entry->IndexI);
-        text += buffer;
-    }
-    if (IsOnline()) {
-        std::snprintf(buffer, sizeof buffer, "\t %.1f Messages/sec on COM %i at %i Baud",
-                      Stream->GoodRate(), Stream->Port(), Stream->Baud());
-        text += buffer;
-    } else {
-        text += "\t Offline";
-    }
-    return text;
-}
-
-bool TFileTypeKelvo::EditValue(QWidget* owner, int row) {
-    TEntry* entry = GetSelectedEntry(row);
-    const bool wasModified = Info.IsModified();
-    if (!entry || !entry->IsEditable()) {
-        Prompt().Ask("Edit Value", "This line can't be changed!", TPromptIcon::Warning,
-                     TPromptButtons::Ok);
-        return false;
-    }
-    // The dialog works on a copy, so that a cancelled edit leaves no trace.
-    TPtr<TEntry> copy(new TEntry(*entry));
-    if (!copy->Value->Edit(owner, entry))
-        return false;
-    if (IsOnline()) {
-        // The shown value stays until the device has taken the new one.
-        PendingEntry = std::move(copy);
-    } else {
-        entry->Value = std::move(copy->Value);
-        ExpandGroupOf(*entry);
-        if (TVlistControl* control = ListView->BoundListControl())
-            control->RowsChanged();
-    }
-    if (!(entry->Layout & layout::Unmodifying))
-        Info.SetModified(TFileInfo::UndeterminedSize);
-    return !wasModified && Info.IsModified();
-}
 
 std::string CopyLinesText(const TFileTypeKelvo& document, bool allLines, const char* lineEnd) {
     constexpr int CaptionWidth = 22;

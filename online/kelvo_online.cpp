@@ -5,64 +5,33 @@
 #include "foundation/prompt.h"
 #include "model/dlglinevalue.h"
 #include "online/conversion_hook.h"
-
-#include <cstdio>
+#include "online/online_texts.h"
 
 namespace kelvo {
 
 using TEntry = TFileTypeKelvo::TEntry;
-
-namespace {
-
-const char* const GoOnlineCaption = "Go Online";
-const char* const KeepOldDataHint = "\n\n(Press Cancel to go offline again and keep old data.)";
-
-std::string PortMissingText(const std::string& port) {
-    return port + " is missing or already in use!\n\nGoing offline again.";
-}
-
-} // namespace
-
-// The document's timer: each tick only marks work as pending; the work is
-// done when the application is idle.
-class TKelvoOnline::TOnlineTimer : public TKelvoTimer {
-public:
-    explicit TOnlineTimer(TKelvoOnline& online) : FOnline(online) {}
-    void Cycle(TFileTypeKelvo&) override { FOnline.TimerWork(); }
-
-    std::unique_ptr<TTicker> Ticker;
-
-private:
-    TKelvoOnline& FOnline;
-};
+namespace text = online_text;
 
 TKelvoOnline::TKelvoOnline(TFileTypeKelvo& document, TTickSource* ticks, TCloseLock* lock,
                            TOnlineView* view)
-    : FDocument(document), FTicks(ticks), FLock(lock), FView(view) {}
+    : FDocument(document), FSession(document), FTicks(ticks), FLock(lock), FView(view) {}
 
 TKelvoOnline::~TKelvoOnline() {
     // The timer calls back into this object.
-    FDocument.StopTimer();
+    FSession.StopTicks();
 }
 
+// Each tick only marks work as pending; the work is done when the
+// application is idle.
 void TKelvoOnline::StartTimer() {
     if (!FTicks)
         throw Exception("TKelvoOnline::StartTimer: no timer available");
-    auto timer = std::make_unique<TOnlineTimer>(*this);
-    TFileTypeKelvo* document = &FDocument;
-    timer->Ticker = FTicks->Start(TimerInterval, [document] { document->TickPending = true; });
-    FDocument.Timer.Reset(timer.release());
-    FDocument.MissingAnswers = 0;
-    FDocument.DeviceRequest = 0;
-    FDocument.PendingEntry.Reset();
-    FDocument.RowCursor = -1;
-    FDocument.DisplayDirty = false;
-    FDocument.TickPending = false;
+    FSession.StartTicks(*FTicks, TimerInterval, [this] { TimerWork(); });
 }
 
 void TKelvoOnline::StopTimer() {
     ApplyPendingEdit();
-    FDocument.StopTimer();
+    FSession.StopTicks();
 }
 
 void TKelvoOnline::StopTimerAndRepaint() {
@@ -73,7 +42,7 @@ void TKelvoOnline::StopTimerAndRepaint() {
 // An edit the device never took is not thrown away: the document takes it
 // as if it had been made offline, so the next comparison offers to write it.
 void TKelvoOnline::ApplyPendingEdit() {
-    TPtr<TEntry> pending(FDocument.PendingEntry.Release());
+    TPtr<TEntry> pending(FSession.PendingEntry.Release());
     if (!pending || !pending->Value)
         return;
     TEntry* found = DocumentEntryFor(*pending);
@@ -97,8 +66,6 @@ void TKelvoOnline::ApplyPendingEdit() {
 }
 
 void TKelvoOnline::GoOnline(int port, int baud) {
-    if (!FDocument.Stream)
-        return;
     TLockScope lock(*this);
     StopTimerAndRepaint();
     if (port == -2) {
@@ -109,158 +76,138 @@ void TKelvoOnline::GoOnline(int port, int baud) {
         GoOffline();
         return;
     }
-    FOutcome = TOutcome::None;
-    TKelvoStream& stream = *FDocument.Stream;
+    FResult = {};
+    TKelvoStream& stream = FSession.Stream();
     stream.Open(port, baud);
     if (!stream.IsOpen()) {
-        FOutcome = TOutcome::PortMissing;
-        Prompt().Ask(GoOnlineCaption, PortMissingText(stream.PortName()), TPromptIcon::Error,
-                     TPromptButtons::Ok);
+        FResult.Outcome = TOutcome::PortMissing;
+        Prompt().Ask(text::GoOnlineCaption, text::PortMissing(stream.PortName()),
+                     TPromptIcon::Error, TPromptButtons::Ok);
         return;
     }
     try {
         RunDialogue();
     } catch (...) {
-        FOutcome = TOutcome::TimerFailed;
+        FResult.Outcome = TOutcome::TimerFailed;
         GoOnline(-1, 0);
-        Prompt().Ask(GoOnlineCaption, "No more system timers available!\n\nGoing offline again.",
-                     TPromptIcon::Error, TPromptButtons::Ok);
+        Prompt().Ask(text::GoOnlineCaption, text::TimersExhausted(), TPromptIcon::Error,
+                     TPromptButtons::Ok);
     }
     FDocument.OldEntries.Clear();
     FDocument.ConvertedEntries.Clear();
 }
 
 void TKelvoOnline::GoOffline() {
-    if (FDocument.Stream)
-        FDocument.Stream->Close();
+    FSession.Stream().Close();
     UpdateStatus();
 }
 
 void TKelvoOnline::RunDialogue() {
     const int verdict = Download();
     if (FDocument.Entries.empty()) {
-        FOutcome = TOutcome::NoDevice;
+        FResult.Outcome = TOutcome::NoDevice;
         RestoreOldData(false, {});
-        Prompt().Ask(GoOnlineCaption,
-                     "Could not connect to an Kelvo device!\n\nGoing offline again.",
-                     TPromptIcon::Warning, TPromptButtons::Ok);
+        Prompt().Ask(text::GoOnlineCaption, text::NoDevice(), TPromptIcon::Warning,
+                     TPromptButtons::Ok);
         return;
     }
-    TFileTypeKelvo::SetLastComPort(FDocument.Stream->Port());
+    TFileTypeKelvo::SetLastComPort(FSession.Stream().Port());
     FDocument.SelectTranslation();
     StartTimer();
 
-    std::string text = "Download of KELVO dialog successful!\n\n";
-    TPromptIcon icon = TPromptIcon::Information;
-    TPromptButtons buttons = TPromptButtons::Ok;
+    const bool oldData = !FDocument.OldEntries.empty();
+    FResult.Verdict = static_cast<TVerdict>(verdict);
     int conversion = -1;
-    // What holds when the user simply acknowledges.
-    FOutcome = FDocument.OldEntries.empty() ? TOutcome::Downloaded
-               : verdict <= ReadOnlyDiffers ? TOutcome::Equal
-                                            : TOutcome::KeptDevice;
-    if (!FDocument.OldEntries.empty()) {
-        switch (verdict) {
-        case ReadOnlyDiffers:
-            text += "Some labels are different.";
-            text += "All programmable values are equal!";
-            buttons = TPromptButtons::OkCancel;
-            break;
-        case LiveDiffers:
-            text += "Position has changed! Readjust?";
-            buttons = TPromptButtons::YesNoCancel;
-            icon = TPromptIcon::Question;
-            break;
-        case ValuesDiffer:
-            text += "New values are different! Reprogram device?";
-            buttons = TPromptButtons::YesNoCancel;
-            icon = TPromptIcon::Question;
-            break;
-        case StructureDiffers:
-            conversion = FindOldDataConversion(FDocument);
-            if (conversion < 0) {
-                text += "Old data are not compatible and can't be programmed in this device!";
-                buttons = TPromptButtons::OkCancel;
-            } else {
-                text += "Incompatible old data can be converted! Reprogram device?";
-                buttons = TPromptButtons::YesNoCancel;
-                icon = TPromptIcon::Question;
-            }
-            break;
-        default:
-            text += "All programmable values are equal!";
-            break;
-        }
-        if (verdict >= ReadOnlyDiffers && verdict <= StructureDiffers)
-            text += KeepOldDataHint;
+    if (oldData && verdict == StructureDiffers) {
+        conversion = FindOldDataConversion(FDocument);
+        FResult.Convertible = conversion >= 0;
     }
-
-    const int answer = Prompt().Ask(GoOnlineCaption, text, icon, buttons);
+    // What holds when the user simply acknowledges.
+    FResult.Outcome = !oldData                     ? TOutcome::Downloaded
+                      : verdict <= ReadOnlyDiffers ? TOutcome::Equal
+                                                   : TOutcome::KeptDevice;
+    const text::TBox box = text::Downloaded(oldData, FResult.Verdict, FResult.Convertible);
+    const int answer = Prompt().Ask(text::GoOnlineCaption, box.Text, box.Icon, box.Buttons);
     if (answer == IdCancel) {
-        FOutcome = TOutcome::Restored;
-        RestoreOldData(true, {});
+        FResult.Outcome = TOutcome::Restored;
+        RestoreOldData(true, TWriteFailure::None);
         return;
     }
     if (answer != IdYes)
         return;
     StopTimerAndRepaint();
     if (FBeforeOldDataWrite && !FBeforeOldDataWrite()) {
-        FOutcome = TOutcome::Restored;
-        RestoreOldData(true, {});
+        FResult.Outcome = TOutcome::Restored;
+        RestoreOldData(true, TWriteFailure::None);
         return;
     }
-    bool failed = conversion >= 0 && ConvertOldData(FDocument, conversion) < 1;
-    if (!failed)
-        failed = WriteOldData(verdict) < 0;
-    if (failed) {
-        FOutcome = TOutcome::WriteFailed;
-        RestoreOldData(true, "Reprogramming failed!\n");
+    if (conversion >= 0 && ConvertOldData(FDocument, conversion) < 1)
+        FResult.Failure = TWriteFailure::Conversion;
+    if (FResult.Failure == TWriteFailure::None) {
+        switch (WriteOldData(verdict, &FResult.LinesWritten)) {
+        case 0:
+            break;
+        case PrepareFailed:
+            FResult.Failure = TWriteFailure::Prepare;
+            break;
+        case ProgramFailed:
+            FResult.Failure = TWriteFailure::Program;
+            break;
+        default:
+            FResult.Failure = TWriteFailure::Line;
+            break;
+        }
+    }
+    if (FResult.Failure != TWriteFailure::None) {
+        FResult.Outcome = TOutcome::WriteFailed;
+        RestoreOldData(true, FResult.Failure);
         return;
     }
-    FOutcome = TOutcome::Written;
+    FResult.Outcome = TOutcome::Written;
     StartTimer();
-    Prompt().Ask(GoOnlineCaption, "Reprogramming successful!", TPromptIcon::Information,
+    Prompt().Ask(text::GoOnlineCaption, text::WriteSucceeded(), TPromptIcon::Information,
                  TPromptButtons::Ok);
 }
 
-void TKelvoOnline::RestoreOldData(bool withMessage, std::string text) {
+void TKelvoOnline::RestoreOldData(bool withMessage, TWriteFailure failure) {
     GoOnline(-1, 0);
-    FDocument.RefreshPassRunning = false;
+    FSession.RefreshPassRunning = false;
     FDocument.Entries = FDocument.OldEntries;
     FDocument.Info = FDocument.OldInfo;
     RepaintAll();
     if (withMessage)
-        Prompt().Ask(GoOnlineCaption, text + "Restored old data.\n\nGoing offline again.",
-                     TPromptIcon::Information, TPromptButtons::Ok);
+        Prompt().Ask(text::GoOnlineCaption, text::Restored(failure), TPromptIcon::Information,
+                     TPromptButtons::Ok);
 }
 
 bool TKelvoOnline::CanConnect(int tag) const {
-    const TKelvoStream* stream = FDocument.Stream.Get();
-    if (!stream)
-        return false;
-    const bool online = stream->IsOpen();
+    const TKelvoStream& stream = FSession.Stream();
+    const bool online = stream.IsOpen();
     if (tag == 0)
-        return !online && stream->Port() > 0 && stream->Baud() > 0;
+        return !online && stream.Port() > 0 && stream.Baud() > 0;
     if (tag > 0)
-        return !online || stream->Port() != tag;
+        return !online || stream.Port() != tag;
     if (tag == -1)
         return online;
     return !online;
 }
 
 void TKelvoOnline::SetBaudRate(int baud) {
-    if (!FDocument.Stream || FDocument.Stream->Baud() == baud)
+    if (FSession.Stream().Baud() == baud)
         return;
     const bool wasOnline = IsOnline();
-    FDocument.Stream->SetBaud(baud);
+    FSession.Stream().SetBaud(baud);
     if (wasOnline)
         GoOnline(0, 0);
     else
         UpdateStatus();
 }
 
-void TKelvoOnline::RequestDeviceCommand(int request) {
-    if (FDocument.Stream && request != 0)
-        FDocument.DeviceRequest = request;
+void TKelvoOnline::RequestDeviceCommand(TDeviceRequest request) {
+    if (request == TDeviceRequest::None)
+        return;
+    FSession.DeviceRequest = request;
+    FRequestOutcome = TRequestOutcome::None;
 }
 
 void TKelvoOnline::SetProductionMode(std::uint8_t flag) {
@@ -272,23 +219,19 @@ void TKelvoOnline::SetProductionMode(std::uint8_t flag) {
 }
 
 std::string TKelvoOnline::RenderLog() const {
-    return FDocument.Stream ? FDocument.Stream->Log().Render() : std::string();
-}
-
-std::string TKelvoOnline::StatusText(int row) const {
-    return FDocument.GetStatusText(row);
+    return FSession.Stream().Log().Render();
 }
 
 void TKelvoOnline::MarkDisplayDirty() {
-    FDocument.DisplayDirty = true;
+    FSession.DisplayDirty = true;
     if (!IsOnline())
         Repaint();
 }
 
 void TKelvoOnline::Repaint() {
-    if (!FDocument.DisplayDirty)
+    if (!FSession.DisplayDirty)
         return;
-    FDocument.DisplayDirty = false;
+    FSession.DisplayDirty = false;
     RepaintAll();
 }
 

@@ -4,18 +4,23 @@
 // restoring them), going offline, the periodic work while online (a pending
 // edit, Program and Reset, the refresh of the rows), and the switches of baud
 // rate and production mode. Message boxes go through the prompt; the timer,
-// the close lock and the display come from the host.
+// the close lock and the display come from the host. The link and the state
+// kept between the steps belong to the session this object holds; what a
+// dialogue found and did is kept as values, the boxes put it into words.
 //
 // One object serves one document for the document's whole life. The close
 // lock's owner must not destroy the document or this object from inside
 // Unlock: a window closed there has to be deleted later, from the event loop.
 #include "model/kelvofile.h"
+#include "online/kelvo_session.h"
 #include "online/online_host.h"
 
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <utility>
+
+class QWidget;
 
 namespace kelvo {
 
@@ -39,8 +44,6 @@ public:
         LineWriteFailed = -20,
         ProgramFailed = -30,
     };
-    // Device requests.
-    enum : int { RequestReset = 1, RequestProgram = 2 };
     // How the last go-online dialogue ended.
     enum class TOutcome {
         None,
@@ -54,6 +57,31 @@ public:
         KeptDevice,  // the user kept the device's values (No, or incompatible data)
         Restored,    // the user went offline with the old data (Cancel)
     };
+    // Why writing the old data into the device failed.
+    enum class TWriteFailure {
+        None,
+        Conversion, // the data of another device program could not be converted
+        Prepare,    // the device refused to take writes
+        Line,       // a line could not be written
+        Program,    // the device did not store the values written
+    };
+    // What the last go-online dialogue found and did.
+    struct TOnlineResult {
+        TOutcome Outcome = TOutcome::None;
+        // How the downloaded dialog compares with the old data.
+        TVerdict Verdict = AllEqual;
+        // The old data came from another device program the table converts.
+        bool Convertible = false;
+        // Lines the dialogue wrote into the device.
+        int LinesWritten = 0;
+        TWriteFailure Failure = TWriteFailure::None;
+    };
+    // How the last Program or Reset ended.
+    enum class TRequestOutcome { None, Done, Failed };
+    // The timing of the work while online: a cycle every TimerInterval ms,
+    // the status text at most every StatusInterval ms, offline after more
+    // than SilentCyclesAllowed cycles in a row without an answer. The timing
+    // on the line itself belongs to the device link (TKelvoStream).
     static constexpr int TimerInterval = 110;
     static constexpr int StatusInterval = 500;
     static constexpr int SilentCyclesAllowed = 3;
@@ -66,6 +94,8 @@ public:
     TKelvoOnline& operator=(const TKelvoOnline&) = delete;
 
     TFileTypeKelvo& Document() const { return FDocument; }
+    TKelvoSession& Session() { return FSession; }
+    const TKelvoSession& Session() const { return FSession; }
     void SetView(TOnlineView* view) { FView = view; }
 
     // port 1..255 goes online there (baud 0 keeps the rate), 0 and -2 on the
@@ -74,17 +104,25 @@ public:
     void GoOnline(int port, int baud = 0);
     // Whether a connect action with this tag can run now.
     bool CanConnect(int tag) const;
-    bool IsOnline() const { return FDocument.IsOnline(); }
-    TOutcome LastOutcome() const { return FOutcome; }
+    bool IsOnline() const { return FSession.IsOnline(); }
+    TOutcome LastOutcome() const { return FResult.Outcome; }
+    const TOnlineResult& LastResult() const { return FResult; }
     // Reconnects at the new rate when online.
     void SetBaudRate(int baud);
-    // 2 Program, any other non-zero value Reset; carried out by the next cycle.
-    void RequestDeviceCommand(int request);
+    // Carried out by the next cycle.
+    void RequestDeviceCommand(TDeviceRequest request);
+    TRequestOutcome LastRequestOutcome() const { return FRequestOutcome; }
     void SetProductionMode(std::uint8_t flag);
     // The transfer log of the document's stream as text.
     std::string RenderLog() const;
-    // The status text of a row (negative: the selected row).
+    // The line status of a row (negative: the selected row) with the state of
+    // the link; empty without a list control.
     std::string StatusText(int row = -1) const;
+    // Lets the user change the value of a row (negative: the selected row)
+    // in the value dialog over owner. Offline the document takes the new
+    // value at once; online it waits for the device. True when this edit
+    // made the unmodified document modified.
+    bool EditValue(QWidget* owner, int row);
 
     // Runs after the user agreed to write the old data into the device and
     // before anything is written; when it answers false nothing is written
@@ -105,8 +143,9 @@ public:
     // Downloads the device's dialog: the verdict, or a negative code.
     int Download();
     // Writes OldEntries (ConvertedEntries for verdict 5) into the device; on
-    // verdict 3 only the live lines. 0 or a negative code.
-    int WriteOldData(int verdict);
+    // verdict 3 only the live lines. 0 or a negative code; the lines written
+    // are counted in written when given.
+    int WriteOldData(int verdict, int* written = nullptr);
     // Reads (or writes) one line from (into) the device: 0, -1998 or -1997.
     int ReadWriteLine(TFileTypeKelvo::TEntry& entry, bool write);
     // One refresh cycle of the visible rows and the background pass.
@@ -121,11 +160,10 @@ public:
 
 private:
     class TLockScope;
-    class TOnlineTimer;
 
     void StopTimerAndRepaint();
     void RunDialogue();
-    void RestoreOldData(bool withMessage, std::string text);
+    void RestoreOldData(bool withMessage, TWriteFailure failure);
     void GoOffline();
     void ApplyPendingEdit();
     void CarryOutDeviceRequest();
@@ -142,6 +180,7 @@ private:
     void UpdateStatus();
 
     TFileTypeKelvo& FDocument;
+    TKelvoSession FSession;
     TTickSource* FTicks;
     TCloseLock* FLock;
     TOnlineView* FView;
@@ -150,7 +189,8 @@ private:
     // The comparison walks the old data backwards, one downloaded line at a time.
     TFileTypeKelvo::TEntryIterator FComparePosition;
     int FVerdict = 0;
-    TOutcome FOutcome = TOutcome::None;
+    TOnlineResult FResult;
+    TRequestOutcome FRequestOutcome = TRequestOutcome::None;
 };
 
 // Holds the window open while the device is talked to; a close that came

@@ -39,8 +39,8 @@ private:
 
 int TKelvoOnline::Download() {
     TFileTypeKelvo& doc = FDocument;
-    TKelvoStream& stream = *doc.Stream;
-    doc.RefreshPassRunning = false;
+    TKelvoStream& stream = FSession.Stream();
+    FSession.RefreshPassRunning = false;
     TBusyScope busy(FView);
 
     doc.OldEntries = doc.Entries;
@@ -142,8 +142,8 @@ void TKelvoOnline::CompareWithOldData(const TEntry& line) {
     FVerdict = std::max(FVerdict, verdict);
 }
 
-int TKelvoOnline::WriteOldData(int verdict) {
-    TKelvoStream& stream = *FDocument.Stream;
+int TKelvoOnline::WriteOldData(int verdict, int* written) {
+    TKelvoStream& stream = FSession.Stream();
     TKelvoCommand command(stream, device_command::PrepareWrites, 0);
     for (;;) {
         if (command.Send())
@@ -158,8 +158,13 @@ int TKelvoOnline::WriteOldData(int verdict) {
     for (TEntry& entry : source) {
         if (!entry.IsEditable() || (verdict == LiveDiffers && !entry.IsLive()))
             continue;
+        // A line without value, hidden by its group's count or a label is
+        // not written.
+        const bool writes = entry.Value && !entry.HiddenByCount && entry.Kind() != KindLabel;
         if (ReadWriteLine(entry, true) < 0)
             return LineWriteFailed;
+        if (written && writes)
+            ++*written;
         // The device now holds a value the document has not read back yet.
         FDocument.StartRefreshCycle();
     }

@@ -6,6 +6,7 @@
 #include "model/dlglinevalue.h"
 #include "online/device_commands.h"
 #include "online/kelvo_online.h"
+#include "online/online_texts.h"
 
 #include <algorithm>
 #include <iterator>
@@ -32,7 +33,7 @@ int TKelvoOnline::ReadWriteLine(TEntry& entry, bool write) {
     // A label has nothing to write; it is read for its status only.
     if (write && kind == KindLabel)
         return 0;
-    TKelvoStream& stream = *FDocument.Stream;
+    TKelvoStream& stream = FSession.Stream();
     TKelvoCommand command(stream, LineCode(kind) | (write ? 0 : device_command::ReadBit), 0);
     command.Arg(entry.Address);
     if (entry.GroupLevel() == layout::LevelMember)
@@ -131,28 +132,28 @@ void TKelvoOnline::FollowGroupCount(TEntry& countEntry) {
         return;
     // Instances that appear are due for reading; a pass that has ended
     // would leave those outside the visible rows unread until the next cycle.
-    if (!doc.RefreshPassRunning) {
-        doc.RefreshPosition = doc.RefreshStop = doc.Entries.begin();
-        doc.RefreshPassRunning = true;
+    if (!FSession.RefreshPassRunning) {
+        FSession.RefreshPosition = FSession.RefreshStop = doc.Entries.begin();
+        FSession.RefreshPassRunning = true;
     }
     MarkDisplayDirty();
 }
 
 void TKelvoOnline::TimerWork() {
-    TFileTypeKelvo& doc = FDocument;
-    if (!doc.TickPending || !doc.Timer)
+    TKelvoSession& session = FSession;
+    if (!session.TickPending || !session.Ticking())
         return;
-    doc.TickPending = false;
+    session.TickPending = false;
     TLockScope lock(*this);
-    TKelvoStream& stream = *doc.Stream;
+    TKelvoStream& stream = session.Stream();
     const std::int32_t good = stream.GoodExchanges();
     try {
-        if (doc.PendingEntry) {
-            if (ReadWriteLine(*doc.PendingEntry, true) == 0) {
-                doc.PendingEntry.Reset();
-                doc.StartRefreshCycle();
+        if (session.PendingEntry) {
+            if (ReadWriteLine(*session.PendingEntry, true) == 0) {
+                session.PendingEntry.Reset();
+                FDocument.StartRefreshCycle();
             }
-        } else if (doc.DeviceRequest != 0) {
+        } else if (session.DeviceRequest != TDeviceRequest::None) {
             CarryOutDeviceRequest();
         } else if (FView) {
             Refresh();
@@ -167,21 +168,20 @@ void TKelvoOnline::TimerWork() {
             stream.BeginConversation();
         }
         if (gone || stream.GoodExchanges() == good) {
-            if (gone || ++doc.MissingAnswers > SilentCyclesAllowed) {
+            if (gone || ++session.MissingAnswers > SilentCyclesAllowed) {
                 GoOnline(-1, 0);
-                Prompt().Ask("KELVO Display Refresh",
-                             "Missing response from KELVO Device! Going offline.",
+                Prompt().Ask(online_text::RefreshCaption, online_text::DeviceSilent(),
                              TPromptIcon::Warning, TPromptButtons::Ok);
             }
         } else {
-            doc.MissingAnswers = 0;
+            session.MissingAnswers = 0;
             if (FView)
                 FView->ProcessMessages();
         }
 
         const std::int64_t now = FTicks ? FTicks->Milliseconds() : 0;
-        if (now - doc.LastStatusTime >= StatusInterval) {
-            doc.LastStatusTime = now;
+        if (now - session.LastStatusTime >= StatusInterval) {
+            session.LastStatusTime = now;
             UpdateStatus();
         }
     } catch (...) {
@@ -191,18 +191,19 @@ void TKelvoOnline::TimerWork() {
 
 void TKelvoOnline::CarryOutDeviceRequest() {
     TFileTypeKelvo& doc = FDocument;
-    const bool program = doc.DeviceRequest == RequestProgram;
-    doc.DeviceRequest = 0;
-    TKelvoStream& stream = *doc.Stream;
-    TKelvoCommand command(stream, program ? device_command::Program : device_command::Reset, 0);
-    const char* text = nullptr;
+    const TDeviceRequest request = FSession.DeviceRequest;
+    FSession.DeviceRequest = TDeviceRequest::None;
+    TKelvoStream& stream = FSession.Stream();
+    TKelvoCommand command(
+        stream,
+        request == TDeviceRequest::Program ? device_command::Program : device_command::Reset, 0);
     for (;;) {
         if (command.Send()) {
-            text = "Failed!";
+            FRequestOutcome = TRequestOutcome::Failed;
             break;
         }
         if (!command.Finish()) {
-            text = "Success!";
+            FRequestOutcome = TRequestOutcome::Done;
             if (!doc.Info.Has(TFileInfo::OnDisk)) {
                 doc.Info.SetModifiedFlag(false);
                 if (FView)
@@ -213,16 +214,18 @@ void TKelvoOnline::CarryOutDeviceRequest() {
         stream.SetBroken(true);
     }
     doc.StartRefreshCycle();
-    Prompt().Ask(program ? "Program KELVO Device" : "Reset KELVO Device", text,
-                 TPromptIcon::Information, TPromptButtons::Ok);
+    Prompt().Ask(online_text::DeviceRequestCaption(request),
+                 online_text::DeviceRequestAnswer(FRequestOutcome), TPromptIcon::Information,
+                 TPromptButtons::Ok);
 }
 
 int TKelvoOnline::Refresh() {
     TFileTypeKelvo& doc = FDocument;
     const int top = FView ? FView->TopRow() : 0;
     const int bottom = top + (FView ? FView->VisibleRows() : 0);
-    doc.RowCursor = std::clamp(doc.RowCursor, top, bottom);
-    const int start = doc.RowCursor;
+    TKelvoSession& session = FSession;
+    session.RowCursor = std::clamp(session.RowCursor, top, bottom);
+    const int start = session.RowCursor;
     bool visibleDone = false;
     for (;;) {
         const int read = BackgroundStep();
@@ -232,16 +235,16 @@ int TKelvoOnline::Refresh() {
             return 0;
         if (visibleDone)
             continue;
-        TEntry* entry = doc.GetEntry(doc.RowCursor);
+        TEntry* entry = doc.GetEntry(session.RowCursor);
         int result = 0;
         if (entry && entry->Value && (entry->IsLive() || entry->RefreshStamp != doc.RefreshCycle))
             result = ReadWriteLine(*entry, false);
         // A failed row ends this cycle, and the next one goes on after it: a
         // line the device refuses must not keep the rows below it from ever
         // being read again.
-        if (++doc.RowCursor > bottom) {
-            doc.RowCursor = top;
-            if (doc.DisplayDirty) {
+        if (++session.RowCursor > bottom) {
+            session.RowCursor = top;
+            if (session.DisplayDirty) {
                 // The rows change: the next cycle starts over on the new ones.
                 Repaint();
                 return std::min(result, 0);
@@ -249,16 +252,17 @@ int TKelvoOnline::Refresh() {
         }
         if (result < 0)
             return result;
-        visibleDone = doc.RowCursor == start;
+        visibleDone = session.RowCursor == start;
     }
 }
 
 int TKelvoOnline::BackgroundStep() {
     TFileTypeKelvo& doc = FDocument;
+    TKelvoSession& session = FSession;
     int read = 0;
     int result = 0;
-    while (read == 0 && doc.RefreshPassRunning) {
-        TEntry& entry = *doc.RefreshPosition;
+    while (read == 0 && session.RefreshPassRunning) {
+        TEntry& entry = *session.RefreshPosition;
         if (!entry.HiddenByCount && entry.RefreshStamp != doc.RefreshCycle) {
             result = ReadWriteLine(entry, false);
             read = 1;
@@ -266,10 +270,10 @@ int TKelvoOnline::BackgroundStep() {
         // The pass moves on even after a failed read: a line the device
         // refuses would otherwise hold it for good. The line keeps its old
         // stamp, so it is asked again as a visible row or in the next cycle.
-        if (++doc.RefreshPosition == doc.Entries.end())
-            doc.RefreshPosition = doc.Entries.begin();
-        if (doc.RefreshPosition == doc.RefreshStop)
-            doc.RefreshPassRunning = false;
+        if (++session.RefreshPosition == doc.Entries.end())
+            session.RefreshPosition = doc.Entries.begin();
+        if (session.RefreshPosition == session.RefreshStop)
+            session.RefreshPassRunning = false;
     }
     return result < 0 ? result : read;
 }

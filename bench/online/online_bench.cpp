@@ -101,11 +101,11 @@ void DownloadDemo() {
     for (int run = 0; run < 3; ++run) {
         TLineCounts counts;
         TFileTypeKelvo doc;
-        doc.Stream->SetLineOpener(
-            Counting(VirtualLineOpener(std::make_shared<TVirtualDevice>(BuiltinDemoDialog()), true),
-                     counts));
         TManualTickSource ticks;
         TKelvoOnline online(doc, &ticks, nullptr, nullptr);
+        online.Session().Stream().SetLineOpener(
+            Counting(VirtualLineOpener(std::make_shared<TVirtualDevice>(BuiltinDemoDialog()), true),
+                     counts));
         const auto t = Clock::now();
         online.GoOnline(1, Baud);
         const double seconds = Since(t);
@@ -126,11 +126,11 @@ void DownloadDemo() {
 void RefreshCycle() {
     TLineCounts counts;
     TFileTypeKelvo doc;
-    doc.Stream->SetLineOpener(Counting(
-        VirtualLineOpener(std::make_shared<TVirtualDevice>(BuiltinDemoDialog()), false), counts));
     TManualTickSource ticks;
     TWindowView view;
     TKelvoOnline online(doc, &ticks, nullptr, &view);
+    online.Session().Stream().SetLineOpener(Counting(
+        VirtualLineOpener(std::make_shared<TVirtualDevice>(BuiltinDemoDialog()), false), counts));
     online.GoOnline(1, Baud);
     view.Rows = doc.List().GetRowCount();
     constexpr int Cycles = 500;

@@ -52,15 +52,16 @@ TDownload Download(const std::string& link) {
     best.Seconds = 1e9;
     for (int run = 0; run < 3; ++run) {
         TFileTypeKelvo doc;
-        doc.Stream->SetLineOpener(DevicePathOpener(link));
         TManualTickSource ticks;
         TKelvoOnline online(doc, &ticks, nullptr, nullptr);
+        online.Session().Stream().SetLineOpener(DevicePathOpener(link));
         const auto t = Clock::now();
         online.GoOnline(1, Baud);
         const double seconds = std::chrono::duration<double>(Clock::now() - t).count();
         if (online.IsOnline() && seconds < best.Seconds) {
             best.Seconds = seconds;
-            best.Exchanges = doc.Stream->GoodExchanges() + doc.Stream->FailedExchanges();
+            best.Exchanges = online.Session().Stream().GoodExchanges() +
+                             online.Session().Stream().FailedExchanges();
             best.Done = true;
         }
         online.GoOnline(-1, 0);
@@ -106,10 +107,10 @@ void ProcessorShareOnline() {
         return;
     }
     TFileTypeKelvo doc;
-    doc.Stream->SetLineOpener(DevicePathOpener(sim.Link));
     TManualTickSource ticks;
     TWindowView view;
     TKelvoOnline online(doc, &ticks, nullptr, &view);
+    online.Session().Stream().SetLineOpener(DevicePathOpener(sim.Link));
     online.GoOnline(1, Baud);
     if (!online.IsOnline()) {
         TableRow(what, "could not go online", "<= 1%", 0);
@@ -117,7 +118,7 @@ void ProcessorShareOnline() {
     }
     const auto begin = Clock::now();
     const double cpu = ProcessCpuSeconds();
-    const int good = doc.Stream->GoodExchanges();
+    const int good = online.Session().Stream().GoodExchanges();
     auto next = begin;
     while (Clock::now() - begin < std::chrono::seconds(10)) {
         next += std::chrono::milliseconds(TKelvoOnline::TimerInterval);
@@ -131,7 +132,7 @@ void ProcessorShareOnline() {
     const double share = (ProcessCpuSeconds() - cpu) / wall;
     char measured[96];
     std::snprintf(measured, sizeof measured, "%.2f%% (%d exchanges)", share * 100,
-                  doc.Stream->GoodExchanges() - good);
+                  online.Session().Stream().GoodExchanges() - good);
     std::printf("%s: %s\n", what.c_str(), measured);
     TableRow(what, measured, "<= 1%", share <= 0.01);
 }

@@ -87,6 +87,7 @@ protected:
     void LoadDeviceDialog() { LoadLines(Device->Dialog().Lines); }
 
     TFileTypeKelvo& Doc() { return *Form->Kelvo(); }
+    TKelvoSession& Session() { return Form->Online()->Session(); }
     // The first entry with a value at address (and instance).
     TEntry* Find(std::uint16_t address, int instance = 0) {
         for (TEntry& e : Doc().Entries)
@@ -105,7 +106,7 @@ protected:
     void SelectRow(int row);
     // One timer cycle of the online work, as the tick and the idle call run it.
     void Cycle() {
-        Doc().TickPending = true;
+        Session().TickPending = true;
         bool done = false;
         Doc().Idle(nullptr, done);
     }

@@ -264,7 +264,7 @@ TEST_F(Filter, OnlineTheShownRowsKeepBeingRefreshedAndRebuiltRowsAreFilteredAgai
         Cycle();
     const double shown = std::stod(EditorFixture::Find(demo::Channel1Value)->Value->GetText());
     EXPECT_NEAR(shown, 55.0, 0.5);
-    EXPECT_LE(Doc().RowCursor, Doc().List().GetRowCount());
+    EXPECT_LE(Session().RowCursor, Doc().List().GetRowCount());
 
     // Channel 2 switched off at the device: its lines go, the filter stays.
     Device->SetWorkingValue(demo::Channel2Enable, 0, RawChoice(0));

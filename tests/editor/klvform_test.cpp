@@ -76,9 +76,9 @@ TEST_F(Editor, ConnectActionsFollowTheLinkAndItsPort) {
     EXPECT_TRUE(Enabled(a["ActionScanCom"]));
     EXPECT_FALSE(Enabled(a["ActionGoOffline"]));
     EXPECT_FALSE(Enabled(a["ActionProgramDevice"]));
-    Doc().Stream->SetPort(0);
+    Session().Stream().SetPort(0);
     EXPECT_FALSE(Enabled(a["ActionGoOnlineLast"])) << "no last port";
-    Doc().Stream->SetPort(1);
+    Session().Stream().SetPort(1);
 
     GoOnline(ComPort(3));
     ASSERT_TRUE(Doc().IsOnline());
@@ -411,7 +411,7 @@ TEST_F(Editor, EditingOnlineShowsTheOldValueUntilTheDeviceHoldsTheNewOne) {
     Values.Texts = {"750"};
     Form->EditValue();
     EXPECT_EQ(filter->Value->GetText(), "500") << "not written yet";
-    ASSERT_TRUE(Doc().PendingEntry);
+    ASSERT_TRUE(Session().PendingEntry);
 
     Cycle();
     const TBytes* raw = Device->WorkingValue(0x0025, 0);
@@ -427,7 +427,7 @@ TEST_F(Editor, ANewWindowGoesOnlineOnTheLastPortAtOnce) {
     EXPECT_EQ(Form->windowTitle(), "Kelvo New.dat");
     ASSERT_TRUE(Form->Online());
     EXPECT_TRUE(Form->Online()->IsOnline());
-    EXPECT_EQ(Doc().Stream->Port(), 1);
+    EXPECT_EQ(Session().Stream().Port(), 1);
     EXPECT_FALSE(Doc().IsEmpty());
 }
 

@@ -118,11 +118,12 @@ TEST_F(EditorInMainWindow, SharedKeysRunTheEditorsEnabledActionElseTheMainWindow
     first->setGeometry(0, 0, 300, 200);
     second->setGeometry(40, 40, 300, 200);
     Press(Qt::Key_F5, Qt::ControlModifier | Qt::ShiftModifier);
-    EXPECT_EQ(second->Kelvo()->DeviceRequest, 2) << "Program Device";
+    EXPECT_EQ(second->Online()->Session().DeviceRequest, TDeviceRequest::Program)
+        << "Program Device";
     EXPECT_EQ(first->geometry(), QRect(0, 0, 300, 200)) << "no tiling";
-    second->Kelvo()->DeviceRequest = 0;
+    second->Online()->Session().DeviceRequest = TDeviceRequest::None;
     Press(Qt::Key_F6, Qt::ControlModifier | Qt::ShiftModifier);
-    EXPECT_EQ(second->Kelvo()->DeviceRequest, 1) << "Reset Device";
+    EXPECT_EQ(second->Online()->Session().DeviceRequest, TDeviceRequest::Reset) << "Reset Device";
     EXPECT_EQ(Main.Area()->activeSubWindow(), second) << "no other window activated";
 }
 

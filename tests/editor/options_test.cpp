@@ -44,13 +44,13 @@ protected:
 TEST_F(Options, ADocumentLoadedIntoTheWindowRunsAtTheRateItsButtonShows) {
     Form->Controls().CkbxSpecialOpt->click();
     Form->Controls().Rbtn576->click();
-    ASSERT_EQ(Doc().Stream->Baud(), 57600);
+    ASSERT_EQ(Session().Stream().Baud(), 57600);
     LoadDeviceDialog();
     EXPECT_TRUE(Form->Controls().Rbtn576->isChecked());
-    EXPECT_EQ(Doc().Stream->Baud(), 57600) << "the button and the link agree";
+    EXPECT_EQ(Session().Stream().Baud(), 57600) << "the button and the link agree";
     Form->Controls().Rbtn1152->click();
     LoadDeviceDialog();
-    EXPECT_EQ(Doc().Stream->Baud(), 115200);
+    EXPECT_EQ(Session().Stream().Baud(), 115200);
 }
 
 TEST_F(Options, ProductionModeNeedsThePasswordAsTheExactFirstArgument) {
@@ -84,7 +84,7 @@ TEST_F(Options, SpecialOptionsOffInOneWindowResetsEveryWindow) {
     Form->Controls().CkbxProdmod->click();
     Second->Controls().CkbxProdmod->click();
     Second->Controls().Rbtn576->click();
-    ASSERT_EQ(Second->Kelvo()->Stream->Baud(), 57600);
+    ASSERT_EQ(Second->Online()->Session().Stream().Baud(), 57600);
     ASSERT_EQ(Second->Kelvo()->ProductionFlag, 1);
 
     Form->Controls().CkbxSpecialOpt->click();
@@ -94,7 +94,7 @@ TEST_F(Options, SpecialOptionsOffInOneWindowResetsEveryWindow) {
         EXPECT_FALSE(form->Controls().CkbxProdmod->isEnabled());
         EXPECT_TRUE(form->Controls().Rbtn1152->isChecked());
         EXPECT_FALSE(form->Controls().Rbtn576->isEnabled());
-        EXPECT_EQ(form->Kelvo()->Stream->Baud(), 115200);
+        EXPECT_EQ(form->Online()->Session().Stream().Baud(), 115200);
         EXPECT_EQ(form->Kelvo()->ProductionFlag, 0);
     }
 }

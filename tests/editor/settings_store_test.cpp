@@ -86,7 +86,7 @@ TEST_F(EditorSettingsTest, FirstStartOpensAnOnlineWindowAndWritesTheFourKeysAtTh
         ASSERT_EQ(editors.size(), 1u);
         ASSERT_TRUE(editors[0]->Online());
         EXPECT_TRUE(editors[0]->Online()->IsOnline());
-        EXPECT_EQ(editors[0]->Kelvo()->Stream->Port(), 1);
+        EXPECT_EQ(editors[0]->Online()->Session().Stream().Port(), 1);
         // Nothing is written before the end.
         EXPECT_FALSE(std::filesystem::exists(Ini));
     }

@@ -1,8 +1,5 @@
-#include "foundation/prompt.h"
 #include "kelvo_doc_support.h"
 #include "model/dlglinevalue_choice.h"
-#include "model/value_editor.h"
-#include "support/scripted_prompt.h"
 #include "translations/mlparas.h"
 
 #include <gtest/gtest.h>
@@ -89,21 +86,6 @@ TEST_F(KelvoRowsTranslated, AParagraphMissingAVisibleCaptionIsNotUsed) {
     doc.Entries.back().Flags |= flags::ProductionVisible;
     doc.SelectTranslation();
     EXPECT_EQ(doc.TranslationIndex(), 0);
-}
-
-TEST(KelvoRows, StatusTextNamesTheLineAndTheLinkState) {
-    Doc doc;
-    EXPECT_EQ(doc.GetStatusText(0), "") << "no list control attached";
-    TFakeControl control;
-    AttachFakeControl(doc, control);
-    ASSERT_EQ(Process(doc, {Line(doc, 0x10, 0x0005, CountLevel, "count", 1),
-                            Line(doc, 0x11, 0, MemberLevel, "m")}),
-              0);
-    EXPECT_EQ(doc.GetStatusText(0), "Line 1/2: \"0x0010 0005 0400 [0]\"\t Offline");
-    control.Selection = {1};
-    EXPECT_EQ(doc.GetStatusText(-1), "Line 2/2: \"0x0011 0000 0800 [0]\"\t Offline");
-    control.Selection.clear();
-    EXPECT_EQ(doc.GetStatusText(-1), "Line 0/2\t Offline");
 }
 
 TEST(KelvoRows, RowsKeepTheDocumentOrderAndTheSelectionThroughChanges) {
@@ -209,83 +191,6 @@ TEST(KelvoRows, CopyAllLinesPadsCaptionsAndValues) {
                                                "      Deep            :                   7\n");
     control.Selection.clear();
     EXPECT_EQ(CopyLinesText(doc, false), "");
-}
-
-// Answers every value dialog with the next scripted text, or cancels.
-class TScriptedEditor : public TValueEditor {
-public:
-    bool EditText(TDlglineValue& value, QWidget*, TDlgline& row) override {
-        Rows.push_back(&row);
-        if (Texts.empty())
-            return false;
-        value.SetText(Texts.front());
-        Texts.erase(Texts.begin());
-        return true;
-    }
-    bool EditChoice(TDlglineValueChoice&, QWidget*, TDlgline&) override { return false; }
-
-    std::vector<std::string> Texts;
-    std::vector<TDlgline*> Rows;
-};
-
-class KelvoEditValue : public ::testing::Test {
-protected:
-    void SetUp() override {
-        Saved = SetValueEditor(&Editor);
-        AttachFakeControl(D, Control);
-        ASSERT_EQ(
-            Process(D, {Line(D, 1, flags::ReadOnly, 0, "fixed", 1),
-                        Line(D, 2, 0, CountLevel, "count", 2), Line(D, 3, 0, MemberLevel, "m", 0),
-                        Line(D, 4, 0, layout::Unmodifying, "quiet", 0)}),
-            0);
-    }
-    void TearDown() override { SetValueEditor(Saved); }
-
-    QWidget* Owner() { return reinterpret_cast<QWidget*>(&OwnerTag); }
-
-    int OwnerTag = 0;
-    TValueEditor* Saved = nullptr;
-    TScriptedEditor Editor;
-    TFakeControl Control;
-    Doc D;
-    TScriptedPrompt Prompts;
-    TPromptScope Scope{Prompts};
-};
-
-TEST_F(KelvoEditValue, ALineThatCannotChangeIsRefusedWithAMessage) {
-    EXPECT_FALSE(D.EditValue(Owner(), 0));
-    ASSERT_EQ(Prompts.Asked.size(), 1u);
-    EXPECT_EQ(Prompts.Asked[0].Caption, "Edit Value");
-    EXPECT_EQ(Prompts.Asked[0].Text, "This line can't be changed!");
-    EXPECT_EQ(Prompts.Asked[0].Icon, TPromptIcon::Warning);
-    EXPECT_TRUE(Editor.Rows.empty());
-}
-
-TEST_F(KelvoEditValue, ACancelledDialogChangesNothing) {
-    EXPECT_FALSE(D.EditValue(Owner(), 1));
-    EXPECT_EQ(D.GetEntry(1)->Value->GetLong(), 2);
-    EXPECT_FALSE(D.Info.IsModified());
-    ASSERT_EQ(Editor.Rows.size(), 1u);
-    EXPECT_EQ(Editor.Rows[0], static_cast<TDlgline*>(D.GetEntry(1))) << "the document's own row";
-}
-
-TEST_F(KelvoEditValue, EditingACountOfflineHidesTheInstanceAndMarksTheDocument) {
-    Editor.Texts = {"1", "2"};
-    EXPECT_TRUE(D.EditValue(Owner(), 1));
-    EXPECT_EQ(D.GetEntry(1)->Value->GetLong(), 1);
-    EXPECT_EQ(D.Entries.HiddenCount, 1);
-    EXPECT_EQ(Control.Count, 4);
-    EXPECT_TRUE(D.Info.IsModified());
-    EXPECT_FALSE(D.EditValue(Owner(), 1)) << "it was modified already";
-    EXPECT_EQ(D.Entries.HiddenCount, 0);
-}
-
-TEST_F(KelvoEditValue, ALineThatDoesNotModifyLeavesTheDocumentUnmodified) {
-    Editor.Texts = {"9"};
-    const int quietRow = D.List().GetRowCount() - 1;
-    EXPECT_FALSE(D.EditValue(Owner(), quietRow));
-    EXPECT_EQ(D.GetEntry(quietRow)->Value->GetLong(), 9);
-    EXPECT_FALSE(D.Info.IsModified());
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "model/dlglinevalue_choice.h"
 #include "model/kelvo_doc_support.h"
+#include "online/kelvo_online.h"
 #include "translations/mlparas.h"
 
 #include <gtest/gtest.h>
@@ -248,7 +249,8 @@ TEST_F(ValueDialogs, ChoicesAndLabelFollowTheDocumentsTranslation) {
 TEST_F(ValueDialogs, DocumentEditGoesThroughTheInstalledDialogs) {
     ASSERT_EQ(Process(Document, {Line(Document, 1, 0, 0, "Gain", 42)}), 0);
     WhenModal([](TValueDialog& d) { Type(d, "0x10"); }, "OK");
-    EXPECT_TRUE(Document.EditValue(&Owner, 0));
+    TKelvoOnline online(Document, nullptr, nullptr, nullptr);
+    EXPECT_TRUE(online.EditValue(&Owner, 0));
     EXPECT_EQ(Document.Entries.front().Value->GetLong(), 16);
 }
 

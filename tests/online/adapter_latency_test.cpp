@@ -15,7 +15,7 @@ const std::string Success = "Download of KELVO dialog successful!\n\n";
 class AdapterLatencyTest : public OnlineFixture {
 protected:
     AdapterLatencyTest() {
-        Doc.Stream->SetLineOpener(VirtualLineOpener(Device, true, AdapterLatency));
+        Session().Stream().SetLineOpener(VirtualLineOpener(Device, true, AdapterLatency));
     }
 };
 
@@ -35,7 +35,7 @@ TEST_F(AdapterLatencyTest, GoOnlineWithOldDataWritesThemBack) {
     EXPECT_EQ(StoredLong(0x0025), 750);
     // The stream learned the adapter's latency from the first answer (a
     // little less: from the last read that found nothing).
-    EXPECT_GE(Doc.Stream->LineLatency(), 115200 * 8 / 1000);
+    EXPECT_GE(Session().Stream().LineLatency(), 115200 * 8 / 1000);
 }
 
 TEST_F(AdapterLatencyTest, EditsProgramAndResetWithBusyAnswersAndLostReplies) {
@@ -48,19 +48,19 @@ TEST_F(AdapterLatencyTest, EditsProgramAndResetWithBusyAnswersAndLostReplies) {
 
     TPtr<TEntry> edit(new TEntry(*Find(0x0025)));
     edit->Value->SetLong(900);
-    Doc.PendingEntry = std::move(edit);
+    Session().PendingEntry = std::move(edit);
     Cycle();
-    EXPECT_FALSE(Doc.PendingEntry) << "the edit was written";
+    EXPECT_FALSE(Session().PendingEntry) << "the edit was written";
     EXPECT_EQ(DeviceLong(0x0025), 900);
 
-    Online.RequestDeviceCommand(TKelvoOnline::RequestProgram);
+    Online.RequestDeviceCommand(TDeviceRequest::Program);
     Cycle();
     ASSERT_EQ(Prompt.Asked.size(), 1u);
     EXPECT_EQ(Prompt.Asked[0].Text, "Success!");
     EXPECT_EQ(StoredLong(0x0025), 900);
 
     Device->SetWorkingValue(0x0025, 0, RawLong(77));
-    Online.RequestDeviceCommand(TKelvoOnline::RequestReset);
+    Online.RequestDeviceCommand(TDeviceRequest::Reset);
     Cycle();
     ASSERT_EQ(Prompt.Asked.size(), 2u);
     EXPECT_EQ(Prompt.Asked[1].Text, "Success!");
@@ -69,7 +69,7 @@ TEST_F(AdapterLatencyTest, EditsProgramAndResetWithBusyAnswersAndLostReplies) {
     View.Rows = Doc.List().GetRowCount();
     Cycle();
     EXPECT_TRUE(Online.IsOnline());
-    EXPECT_EQ(Doc.MissingAnswers, 0) << "the refresh got its answers";
+    EXPECT_EQ(Session().MissingAnswers, 0) << "the refresh got its answers";
 }
 
 TEST_F(AdapterLatencyTest, SilentDeviceIsStillRecognised) {
@@ -84,7 +84,7 @@ TEST_F(AdapterLatencyTest, SilentDeviceIsStillRecognised) {
 class VanishingLineTest : public OnlineFixture {
 protected:
     VanishingLineTest() {
-        Doc.Stream->SetLineOpener(VanishingOpener(VirtualLineOpener(Device), Line));
+        Session().Stream().SetLineOpener(VanishingOpener(VirtualLineOpener(Device), Line));
     }
     TVanishing Line;
 };
@@ -98,8 +98,8 @@ TEST_F(VanishingLineTest, GoesOfflineAtTheFirstFailureAndConnectsAgainWhenBack) 
     EXPECT_FALSE(Online.IsOnline()) << "offline in the same cycle, not after four silent ones";
     ASSERT_EQ(Prompt.Asked.size(), 1u);
     EXPECT_EQ(Prompt.Asked[0].Text, "Missing response from KELVO Device! Going offline.");
-    EXPECT_TRUE(Doc.Stream->Disconnected());
-    EXPECT_FALSE(Doc.Stream->IsOpen());
+    EXPECT_TRUE(Session().Stream().Disconnected());
+    EXPECT_FALSE(Session().Stream().IsOpen());
     EXPECT_EQ(Line.CallsAfterGone, 1) << "the dead line was not tried again";
 
     // Plugged in again under the same name: Go Online On Last COM connects.
@@ -110,14 +110,14 @@ TEST_F(VanishingLineTest, GoesOfflineAtTheFirstFailureAndConnectsAgainWhenBack) 
     Online.GoOnline(0, 0);
     EXPECT_TRUE(Online.IsOnline());
     EXPECT_EQ(Line.Opened, opened + 1);
-    EXPECT_FALSE(Doc.Stream->Disconnected());
+    EXPECT_FALSE(Session().Stream().Disconnected());
 }
 
 TEST_F(VanishingLineTest, DownloadEndsAtOnceWhenTheDeviceGoes) {
     Line.WritesLeft = 5;
     Online.GoOnline(1, 0);
     EXPECT_FALSE(Online.IsOnline());
-    EXPECT_TRUE(Doc.Stream->Disconnected());
+    EXPECT_TRUE(Session().Stream().Disconnected());
     EXPECT_EQ(Line.CallsAfterGone, 1);
     ASSERT_FALSE(Prompt.Asked.empty());
     EXPECT_EQ(Prompt.Asked.back().Text,

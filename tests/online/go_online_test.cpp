@@ -211,6 +211,36 @@ TEST_F(LiveEditableTest, ReadjustWritesOnlyLiveLines) {
     EXPECT_EQ(DeviceLong(0x0071), 17);
 }
 
+// The result names what the dialogue did without its words: the verdict and
+// the lines written, counted against the commands the device carried out
+// (the preparation and Program besides the lines).
+TEST_F(LiveEditableTest, TheResultCountsTheLinesEachAnswerWrote) {
+    auto linesWritten = [this](std::uint16_t address) {
+        std::vector<TSimLine> lines = Device->Dialog().Lines;
+        SimLine(lines, address)->Raw = RawLong(address == 0x0025 ? 640 : 23);
+        LoadLines(lines);
+        long before = -1;
+        Prompt.Answers = {IdYes, IdOk};
+        Prompt.OnAsk = [&] {
+            if (before < 0)
+                before = Device->Counters().Commands;
+        };
+        Online.GoOnline(1, 0);
+        Prompt.OnAsk = nullptr;
+        EXPECT_EQ(Online.LastOutcome(), TKelvoOnline::TOutcome::Written);
+        EXPECT_EQ(Online.LastResult().Failure, TKelvoOnline::TWriteFailure::None);
+        EXPECT_EQ(Online.LastResult().LinesWritten, Device->Counters().Commands - before - 2);
+        Online.GoOnline(-1, 0);
+        return Online.LastResult();
+    };
+    const TKelvoOnline::TOnlineResult readjust = linesWritten(0x0025);
+    EXPECT_EQ(readjust.Verdict, TKelvoOnline::LiveDiffers);
+    EXPECT_GE(readjust.LinesWritten, 1);
+    const TKelvoOnline::TOnlineResult reprogram = linesWritten(0x0071);
+    EXPECT_EQ(reprogram.Verdict, TKelvoOnline::ValuesDiffer);
+    EXPECT_GT(reprogram.LinesWritten, readjust.LinesWritten) << "every editable line";
+}
+
 TEST_F(LiveEditableTest, FullReprogramWritesEveryEditableLine) {
     std::vector<TSimLine> lines = Device->Dialog().Lines;
     SimLine(lines, 0x0025)->Raw = RawLong(640);
@@ -260,6 +290,9 @@ TEST_F(StructureTest, WithoutConversionTheDataCannotBeProgrammed) {
     EXPECT_EQ(Prompt.Asked[0].Buttons, TPromptButtons::OkCancel);
     EXPECT_EQ(Prompt.Asked[0].Icon, TPromptIcon::Information);
     EXPECT_TRUE(Online.IsOnline());
+    EXPECT_EQ(Online.LastResult().Verdict, TKelvoOnline::StructureDiffers);
+    EXPECT_FALSE(Online.LastResult().Convertible);
+    EXPECT_EQ(Online.LastResult().LinesWritten, 0);
 }
 
 TEST_F(StructureTest, ConvertedDataAreWritten) {
@@ -273,6 +306,8 @@ TEST_F(StructureTest, ConvertedDataAreWritten) {
     EXPECT_EQ(Prompt.Asked[1].Text, "Reprogramming successful!");
     EXPECT_EQ(DeviceLong(0x0084), 3);
     EXPECT_TRUE(Doc.ConvertedEntries.empty());
+    EXPECT_TRUE(Online.LastResult().Convertible);
+    EXPECT_GT(Online.LastResult().LinesWritten, 0);
 }
 
 TEST_F(StructureTest, FailedConversionRestoresOldData) {
@@ -283,6 +318,8 @@ TEST_F(StructureTest, FailedConversionRestoresOldData) {
     EXPECT_EQ(Prompt.Asked[1].Text, "Reprogramming failed!\n" + Restored);
     EXPECT_FALSE(Online.IsOnline());
     EXPECT_EQ(Find(0x0025)->CaptionText(), "Filter [ms]");
+    EXPECT_EQ(Online.LastResult().Failure, TKelvoOnline::TWriteFailure::Conversion);
+    EXPECT_EQ(Online.LastResult().LinesWritten, 0);
 }
 
 TEST_F(GoOnlineTest, DeviceFallingSilentWhileWritingRestoresOldData) {
@@ -297,13 +334,15 @@ TEST_F(GoOnlineTest, DeviceFallingSilentWhileWritingRestoresOldData) {
     EXPECT_FALSE(Online.IsOnline());
     EXPECT_EQ(Find(0x0025)->Value->GetLong(), 750);
     EXPECT_EQ(Online.LastOutcome(), TKelvoOnline::TOutcome::WriteFailed);
+    EXPECT_EQ(Online.LastResult().Failure, TKelvoOnline::TWriteFailure::Prepare)
+        << "a silent device takes no writes";
 }
 
 TEST_F(GoOnlineTest, MissingPortLeavesTheDocumentAlone) {
     LoadDeviceDialog();
     const int count = Doc.Entries.Count();
     TComLineOpener device = VirtualLineOpener(Device);
-    Doc.Stream->SetLineOpener([device](int port) -> std::unique_ptr<TComLine> {
+    Session().Stream().SetLineOpener([device](int port) -> std::unique_ptr<TComLine> {
         return port == 7 ? nullptr : device(port);
     });
     Online.GoOnline(7, 0);
@@ -359,13 +398,13 @@ TEST_F(GoOnlineTest, ConnectRulesAndReconnect) {
 TEST_F(GoOnlineTest, BaudChangeReconnectsOnlineAndOnlyStoresOffline) {
     Online.SetBaudRate(57600);
     EXPECT_TRUE(Prompt.Asked.empty());
-    EXPECT_EQ(Doc.Stream->Baud(), 57600);
+    EXPECT_EQ(Session().Stream().Baud(), 57600);
     GoOnlineQuietly();
     Online.SetBaudRate(19200);
     ASSERT_EQ(Prompt.Asked.size(), 1u);
     EXPECT_EQ(Prompt.Asked[0].Caption, "Go Online");
     EXPECT_TRUE(Online.IsOnline());
-    EXPECT_EQ(Doc.Stream->Baud(), 19200);
+    EXPECT_EQ(Session().Stream().Baud(), 19200);
 }
 
 TEST_F(GoOnlineTest, CloseRequestedDuringTheDialogueIsCarriedOutAfterwards) {

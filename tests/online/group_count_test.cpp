@@ -85,9 +85,9 @@ TEST_F(GroupCountTest, APendingCountEditHidesTheInstancesBeyondIt) {
 
     TPtr<TEntry> edit(new TEntry(*Find(Count)));
     edit->Value->SetLong(1);
-    Doc.PendingEntry = std::move(edit);
+    Session().PendingEntry = std::move(edit);
     Cycle();
-    EXPECT_FALSE(Doc.PendingEntry);
+    EXPECT_FALSE(Session().PendingEntry);
     EXPECT_EQ(DeviceLong(Count), 1);
     EXPECT_EQ(Find(Count)->Value->GetLong(), 1);
     EXPECT_FALSE(Shown(Setpoint, 1)) << "2 -> 1 hides the second instance";
@@ -103,7 +103,7 @@ TEST_F(GroupCountTest, ACountReadFromTheDeviceReExpandsItsGroup) {
     GoOnlineQuietly();
     ShowAllRows();
     Cycle();
-    ASSERT_FALSE(Doc.RefreshPassRunning);
+    ASSERT_FALSE(Session().RefreshPassRunning);
     Device->SetWorkingValue(Count, 0, RawLong(3));
     Device->SetWorkingValue(Delay, 2, RawLong(42));
     Device->SetWorkingValue(Delay, 1, RawLong(17));

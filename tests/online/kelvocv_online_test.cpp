@@ -22,7 +22,7 @@ protected:
     // oldProgram.
     void Setup(const std::string& oldProgram, const std::string& newProgram) {
         Device = std::make_shared<TVirtualDevice>(FamilyProgram(newProgram).Dialog);
-        Doc.Stream->SetLineOpener(VirtualLineOpener(Device));
+        Session().Stream().SetLineOpener(VirtualLineOpener(Device));
         std::ifstream in(std::string(KELVO_DIALOG_DIR) + "/" + FamilyProgram(oldProgram).FileName,
                          std::ios::binary);
         LoadLines(*ReadLineRecords(

@@ -53,8 +53,10 @@ class OnlineFixture : public ::testing::Test {
 protected:
     explicit OnlineFixture(TSimDialog dialog = BuiltinDemoDialog())
         : Device(std::make_shared<TVirtualDevice>(std::move(dialog))) {
-        Doc.Stream->SetLineOpener(VirtualLineOpener(Device));
+        Session().Stream().SetLineOpener(VirtualLineOpener(Device));
     }
+
+    TKelvoSession& Session() { return Online.Session(); }
 
     // Makes the document hold what a data file of these lines holds.
     void LoadLines(const std::vector<TSimLine>& lines) {

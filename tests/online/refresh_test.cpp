@@ -35,13 +35,13 @@ TEST_F(RefreshTest, VisibleRowsInterleaveWithTheBackgroundPass) {
     EXPECT_EQ(std::vector<int>(View.Changed.begin(), View.Changed.begin() + 4),
               (std::vector<int>{0, 2, 1, 3}));
     // Once the visible rows are done, the whole pass is finished in the same cycle.
-    EXPECT_FALSE(Doc.RefreshPassRunning);
+    EXPECT_FALSE(Session().RefreshPassRunning);
     for (const TEntry& e : Doc.Entries) {
         if (e.Value && !e.HiddenByCount) {
             EXPECT_EQ(e.RefreshStamp, Doc.RefreshCycle) << std::hex << e.Address;
         }
     }
-    EXPECT_EQ(Doc.RowCursor, 2) << "one full round of the visible rows";
+    EXPECT_EQ(Session().RowCursor, 2) << "one full round of the visible rows";
 }
 
 TEST_F(RefreshTest, LaterCyclesReadTheLiveRowsFromTheCursor) {
@@ -57,7 +57,7 @@ TEST_F(RefreshTest, LaterCyclesReadTheLiveRowsFromTheCursor) {
 
     // Starting between two live rows, the walk wraps round.
     const int cursor = View.Changed[0] + 1;
-    Doc.RowCursor = cursor;
+    Session().RowCursor = cursor;
     View.Changed.clear();
     Cycle();
     EXPECT_EQ(View.Changed, LiveRowsFrom(Doc, cursor, 0, bottom));
@@ -77,16 +77,16 @@ TEST_F(RefreshTest, PendingEditIsWrittenOnTheNextCycleAndKeptWhileWritesFail) {
     GoOnlineQuietly();
     TPtr<TEntry> edit(new TEntry(*Find(0x0025)));
     edit->Value->SetLong(900);
-    Doc.PendingEntry = std::move(edit);
+    Session().PendingEntry = std::move(edit);
 
     SilenceDevice();
     Cycle();
-    ASSERT_TRUE(Doc.PendingEntry) << "a failed write stays pending";
+    ASSERT_TRUE(Session().PendingEntry) << "a failed write stays pending";
     EXPECT_TRUE(Online.IsOnline());
     WakeDevice();
     const std::int32_t cycle = Doc.RefreshCycle;
     Cycle();
-    EXPECT_FALSE(Doc.PendingEntry);
+    EXPECT_FALSE(Session().PendingEntry);
     EXPECT_EQ(DeviceLong(0x0025), 900);
     EXPECT_EQ(Doc.RefreshCycle, cycle + 1);
     // The document shows the new value once the device has it.
@@ -100,7 +100,7 @@ TEST_F(RefreshTest, ProgramAndResetRequests) {
     GoOnlineQuietly();
     Doc.Info.SetModified(TFileInfo::UndeterminedSize);
     Device->SetWorkingValue(0x0025, 0, RawLong(42));
-    Online.RequestDeviceCommand(TKelvoOnline::RequestProgram);
+    Online.RequestDeviceCommand(TDeviceRequest::Program);
     Cycle();
     ASSERT_EQ(Prompt.Asked.size(), 1u);
     EXPECT_EQ(Prompt.Asked[0].Caption, "Program KELVO Device");
@@ -108,10 +108,11 @@ TEST_F(RefreshTest, ProgramAndResetRequests) {
     EXPECT_EQ(StoredLong(0x0025), 42);
     EXPECT_FALSE(Doc.Info.Has(TFileInfo::Modified));
     EXPECT_EQ(View.DocumentChanges, 1);
-    EXPECT_EQ(Doc.DeviceRequest, 0);
+    EXPECT_EQ(Session().DeviceRequest, TDeviceRequest::None);
+    EXPECT_EQ(Online.LastRequestOutcome(), TKelvoOnline::TRequestOutcome::Done);
 
     Device->SetWorkingValue(0x0025, 0, RawLong(77));
-    Online.RequestDeviceCommand(TKelvoOnline::RequestReset);
+    Online.RequestDeviceCommand(TDeviceRequest::Reset);
     Cycle();
     ASSERT_EQ(Prompt.Asked.size(), 2u);
     EXPECT_EQ(Prompt.Asked[1].Caption, "Reset KELVO Device");
@@ -119,10 +120,13 @@ TEST_F(RefreshTest, ProgramAndResetRequests) {
     EXPECT_EQ(DeviceLong(0x0025), 42) << "reset reloads the stored values";
 
     SilenceDevice();
-    Online.RequestDeviceCommand(TKelvoOnline::RequestProgram);
+    Online.RequestDeviceCommand(TDeviceRequest::Program);
+    EXPECT_EQ(Online.LastRequestOutcome(), TKelvoOnline::TRequestOutcome::None)
+        << "a new request has no outcome yet";
     Cycle();
     ASSERT_EQ(Prompt.Asked.size(), 3u);
     EXPECT_EQ(Prompt.Asked[2].Text, "Failed!");
+    EXPECT_EQ(Online.LastRequestOutcome(), TKelvoOnline::TRequestOutcome::Failed);
 }
 
 // An edit the device never took must not vanish when the device falls silent.
@@ -131,7 +135,7 @@ TEST_F(RefreshTest, FourthSilentCycleGoesOfflineKeepingThePendingEdit) {
     View.Rows = 5;
     TPtr<TEntry> edit(new TEntry(*Find(0x0025)));
     edit->Value->SetLong(4321);
-    Doc.PendingEntry = std::move(edit);
+    Session().PendingEntry = std::move(edit);
     SilenceDevice();
     for (int i = 0; i < 3; ++i)
         Cycle();
@@ -161,9 +165,9 @@ TEST_F(RefreshTest, ALineTheDeviceRefusesToReadHoldsNothingUp) {
     View.Top = 0;
     View.Rows = 0;
     Doc.StartRefreshCycle();
-    for (int i = 0; i < 6 && Doc.RefreshPassRunning; ++i)
+    for (int i = 0; i < 6 && Session().RefreshPassRunning; ++i)
         Cycle();
-    EXPECT_FALSE(Doc.RefreshPassRunning);
+    EXPECT_FALSE(Session().RefreshPassRunning);
     for (const TEntry& e : Doc.Entries) {
         if (e.Value && !e.HiddenByCount && &e != refused) {
             EXPECT_EQ(e.RefreshStamp, Doc.RefreshCycle) << std::hex << e.Address;
@@ -182,7 +186,7 @@ TEST_F(RefreshTest, ALineTheDeviceRefusesToReadHoldsNothingUp) {
     EXPECT_NE(Find(0x0041)->Value->GetText(), before);
     EXPECT_TRUE(Online.IsOnline());
     EXPECT_TRUE(Prompt.Asked.empty());
-    EXPECT_EQ(Doc.MissingAnswers, 0);
+    EXPECT_EQ(Session().MissingAnswers, 0);
 }
 
 TEST_F(RefreshTest, StatusIsRebuiltAtMostEveryHalfSecond) {
@@ -237,7 +241,7 @@ TEST_F(HidingTest, HiddenBitReachesTheLineAndItsSeparator) {
     Cycle();
     EXPECT_TRUE(Find(0x0020)->Flags & flags::Hidden);
     EXPECT_TRUE(SeparatorBefore(0x0020)->Flags & flags::Hidden);
-    EXPECT_FALSE(Doc.DisplayDirty);
+    EXPECT_FALSE(Session().DisplayDirty);
     EXPECT_GT(View.ListChanges, listChanges);
     EXPECT_EQ(Doc.List().GetRowCount(), rows - 2);
 
@@ -257,9 +261,9 @@ TEST_F(PendingEditTest, GoingOfflineAppliesTheEditToTheDocument) {
     ASSERT_FALSE(Doc.Info.Has(TFileInfo::Modified));
     TPtr<TEntry> edit(new TEntry(*Find(0x0025)));
     edit->Value->SetLong(1234);
-    Doc.PendingEntry = std::move(edit);
+    Session().PendingEntry = std::move(edit);
     Online.GoOnline(-1);
-    EXPECT_FALSE(Doc.PendingEntry);
+    EXPECT_FALSE(Session().PendingEntry);
     EXPECT_EQ(Find(0x0025)->Value->GetLong(), 1234);
     EXPECT_TRUE(Doc.Info.IsModified());
     EXPECT_GE(View.DocumentChanges, 1);
@@ -277,7 +281,7 @@ TEST_F(PendingEditTest, BaudChangeOffersToWriteTheEditAfterReconnecting) {
     GoOnlineQuietly();
     TPtr<TEntry> contrast(new TEntry(*Find(0x0084)));
     contrast->Value->SetLong(9);
-    Doc.PendingEntry = std::move(contrast);
+    Session().PendingEntry = std::move(contrast);
     Prompt.Answers = {IdYes};
     Online.SetBaudRate(57600);
     ASSERT_EQ(Prompt.Asked.size(), 2u);
@@ -291,7 +295,7 @@ TEST_F(PendingEditTest, AnEditedCountExpandsItsGroup) {
     ASSERT_TRUE(Find(0x0062, 2) == nullptr || Find(0x0062, 2)->HiddenByCount);
     TPtr<TEntry> edit(new TEntry(*Find(0x0060)));
     edit->Value->SetLong(3);
-    Doc.PendingEntry = std::move(edit);
+    Session().PendingEntry = std::move(edit);
     Online.GoOnline(-1);
     ASSERT_NE(Find(0x0062, 2), nullptr);
     EXPECT_EQ(Find(0x0062, 2)->HiddenByCount, 0);

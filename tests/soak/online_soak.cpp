@@ -197,10 +197,11 @@ int main(int argc, char** argv) {
     TPlainCloseLock lock;
     TSoakView view(doc);
     TKelvoOnline online(doc, &ticks, &lock, &view);
-    TExchangeCounter exchanges(*doc.Stream);
+    TKelvoSession& session = online.Session();
+    TExchangeCounter exchanges(session.Stream());
 
     test::TSimProcess device(sim);
-    doc.Stream->SetLineOpener(DevicePathOpener(device.Link));
+    session.Stream().SetLineOpener(DevicePathOpener(device.Link));
 
     const auto end = std::chrono::steady_clock::now() +
                      std::chrono::milliseconds(static_cast<long>(minutes * 60000));
@@ -236,7 +237,7 @@ int main(int argc, char** argv) {
             }
             // Now and then the user edits a value or asks for Program or Reset.
             const unsigned what = random() % 40;
-            if (what < 4 && !doc.PendingEntry) {
+            if (what < 4 && !session.PendingEntry) {
                 std::vector<TEntry*> editable;
                 for (TEntry& e : doc.Entries)
                     if (e.Value && e.Kind() == KindLong && e.IsEditable() && !e.IsLive() &&
@@ -245,28 +246,28 @@ int main(int argc, char** argv) {
                 if (!editable.empty()) {
                     TPtr<TEntry> edit(new TEntry(*editable[random() % editable.size()]));
                     edit->Value->SetLong(std::int32_t(random() % 1000));
-                    doc.PendingEntry = std::move(edit);
+                    session.PendingEntry = std::move(edit);
                 }
-            } else if (what == 4 && doc.DeviceRequest == 0) {
-                online.RequestDeviceCommand(TKelvoOnline::RequestProgram);
+            } else if (what == 4 && session.DeviceRequest == TDeviceRequest::None) {
+                online.RequestDeviceCommand(TDeviceRequest::Program);
                 ++Counts.Programs;
-            } else if (what == 5 && doc.DeviceRequest == 0) {
-                online.RequestDeviceCommand(TKelvoOnline::RequestReset);
+            } else if (what == 5 && session.DeviceRequest == TDeviceRequest::None) {
+                online.RequestDeviceCommand(TDeviceRequest::Reset);
                 ++Counts.Resets;
             }
 
             // The edit the user is waiting for, by value.
-            const bool pendingBefore = bool(doc.PendingEntry);
+            const bool pendingBefore = bool(session.PendingEntry);
             std::uint16_t editAddress = 0;
             int editInstance = 0;
             std::string editValue;
             if (pendingBefore) {
-                editAddress = doc.PendingEntry->Address;
-                editInstance = doc.PendingEntry->IndexI;
-                editValue = ValueText(*doc.PendingEntry);
+                editAddress = session.PendingEntry->Address;
+                editInstance = session.PendingEntry->IndexI;
+                editValue = ValueText(*session.PendingEntry);
             }
             const long missingBefore = prompt.MissingResponse;
-            const long goodBefore = doc.Stream->GoodExchanges();
+            const long goodBefore = session.Stream().GoodExchanges();
 
             ::alarm(WatchdogSeconds);
             ticks.Now += TKelvoOnline::TimerInterval;
@@ -275,9 +276,9 @@ int main(int argc, char** argv) {
             doc.Idle(nullptr, done);
             exchanges.Update();
 
-            if (pendingBefore && !doc.PendingEntry && online.IsOnline())
+            if (pendingBefore && !session.PendingEntry && online.IsOnline())
                 ++Counts.EditsWritten;
-            quietCycles = doc.Stream->GoodExchanges() == goodBefore ? quietCycles + 1 : 0;
+            quietCycles = session.Stream().GoodExchanges() == goodBefore ? quietCycles + 1 : 0;
             if (!online.IsOnline()) {
                 ++Counts.Offline;
                 if (prompt.MissingResponse == missingBefore)

@@ -1,6 +1,7 @@
 // kelvoctl's commands that move a whole dialog or act on the device as a
 // whole: download, program, program-device and reset-device.
 #include "foundation/codepage.h"
+#include "online/kelvo_compare.h"
 #include "report/sha256.h"
 #include "shell/fileaccess.h"
 #include "snapshots/snapshots.h"
@@ -169,6 +170,19 @@ std::vector<const TEntry*> LinesTheDeviceLacks(const TFileTypeKelvo& file, TFile
     return differing;
 }
 
+// A line the device lacks as a row of a comparison, to be written as the
+// compare table writes its rows.
+TCompareRow DifferenceRow(const TEntry& line) {
+    TCompareRow row;
+    row.Reason = TCompareRow::Value;
+    row.Address = line.Address;
+    row.Instance = line.IndexI;
+    row.Member = line.GroupLevel() == layout::LevelMember;
+    row.Programmable = true;
+    row.FileLine = line;
+    return row;
+}
+
 // How a program run ended: the exit code and what the device holds.
 struct TProgramEnd {
     int Exit = ExitOk;
@@ -180,8 +194,6 @@ struct TProgramEnd {
 struct TProgramFacts {
     std::string ProgramName;
     std::string SerialNumber;
-    // The go-online question answered with Yes.
-    std::string Question;
     std::size_t LinesWritten = 0;
     enum { NotRun, Succeeded, Failed } Program = NotRun;
 
@@ -191,21 +203,6 @@ struct TProgramFacts {
         SerialNumber = OemToUtf8(DeviceSerialNumber(device));
     }
 };
-
-// The lines the go-online dialogue wrote: the file's editable lines, only the
-// live ones when the question was about the position, the device's own
-// lines for converted data.
-std::size_t DialogueLines(const TFileTypeKelvo& file, const TFileTypeKelvo& device,
-                          const std::string& question) {
-    const bool liveOnly = question.find("Position has changed") != std::string::npos;
-    const bool converted = question.find("converted") != std::string::npos;
-    std::size_t lines = 0;
-    for (const TEntry& e : converted ? device.Entries : file.Entries)
-        if (e.Value && !e.HiddenByCount && e.IsEditable() && e.Kind() != KindLabel &&
-            (!liveOnly || e.IsLive()))
-            ++lines;
-    return lines;
-}
 
 // The go-online comparison looks at the first instance of each repeated group
 // only: the others come with the download as copies of it. With every line
@@ -254,22 +251,20 @@ TProgramEnd CheckEveryInstance(TOnlineSession& session, const TFileTypeKelvo& fi
             return {ExitOnlineFailure, TProgramEnd::Differs, differing.size() - done};
         }
         session.Watch().SetPosition("at line " + key);
-        TEntry edited(*line);
-        const char* why = nullptr;
-        if (online.ReadWriteLine(edited, true) < 0)
-            why = "writing failed";
-        else if (online.ReadWriteLine(*held, false) < 0)
-            why = "reading back failed";
-        else if (!held->SameValue(*line))
-            why = "the device did not take the file's value";
-        else if (IsCountLine(session.Document(), *held))
+        // The same write, read-back and comparison as Write Checked, one line
+        // at a time, so that an interrupt or a failure stops between lines.
+        TComparison one;
+        one.Rows.push_back(DifferenceRow(*line));
+        const TRowWrite::TResult result = WriteRows(online, one, {0}).front().Result;
+        if (result == TRowWrite::Written && IsCountLine(session.Document(), *held))
             session.Document().ExpandGroupOf(*held);
-        if (why) {
+        if (result != TRowWrite::Written) {
             session.StopProgress();
             if (InterruptSignal() != 0)
                 return {ExitOnlineFailure, TProgramEnd::Differs, differing.size() - done};
-            LineFailed("program", key, why);
-            if (std::string(why) != "the device did not take the file's value")
+            LineFailed("program", key, RowWriteText(result));
+            // A value the device refuses is the device's answer, not a failed line.
+            if (result != TRowWrite::NotTaken)
                 session.ReportFailure();
             return {ExitOnlineFailure, TProgramEnd::Differs, differing.size() - done};
         }
@@ -279,7 +274,7 @@ TProgramEnd CheckEveryInstance(TOnlineSession& session, const TFileTypeKelvo& fi
     session.StopProgress();
     if (InterruptSignal() != 0)
         return {ExitOnlineFailure, TProgramEnd::NotStored, 0};
-    if (!session.DeviceCommand(TKelvoOnline::RequestProgram)) {
+    if (!session.DeviceCommand(TDeviceRequest::Program)) {
         facts.Program = TProgramFacts::Failed;
         return {ExitOnlineFailure, TProgramEnd::NotStored, 0};
     }
@@ -319,7 +314,6 @@ TProgramEnd ProgramDevice(TOnlineSession& session, const TFileTypeKelvo& file, b
     session.SetDone([] { return std::string("device not programmed"); });
     if (yes)
         session.Prompt().BeforeYes = [&] {
-            facts.Question = session.Prompt().LastText;
             facts.NameDevice(session.Document());
             return snapshot.Ensure();
         };
@@ -340,7 +334,7 @@ TProgramEnd ProgramDevice(TOnlineSession& session, const TFileTypeKelvo& file, b
         return CheckEveryInstance(session, file, yes, false, &snapshot, facts);
     case TOutcome::Written:
         // The dialogue's writes end with the device storing them.
-        facts.LinesWritten = DialogueLines(file, session.Document(), facts.Question);
+        facts.LinesWritten = static_cast<std::size_t>(session.Online().LastResult().LinesWritten);
         facts.Program = TProgramFacts::Succeeded;
         return CheckEveryInstance(session, file, yes, true, &snapshot, facts);
     case TOutcome::Downloaded:
@@ -617,15 +611,15 @@ void ResetDeviceHelp(std::ostream& out) {
     out << "\nExit status: 0 done, 2 failed, 64 usage.\n";
 }
 
-int RunDeviceRequest(const char* name, void (*help)(std::ostream&), int request,
+int RunDeviceRequest(const char* name, void (*help)(std::ostream&), TDeviceRequest request,
                      const std::vector<std::string>& args) {
     const TStart s = Begin(name, args, help, {}, {}, 0, 0);
     if (s.Help || s.Exit != ExitOk)
         return s.Exit;
     TOnlineSession session(s.Connection);
     session.SetDone([request] {
-        return std::string(request == TKelvoOnline::RequestProgram ? "device not programmed"
-                                                                   : "device not reset");
+        return std::string(request == TDeviceRequest::Program ? "device not programmed"
+                                                              : "device not reset");
     });
     if (!session.GoOnline() || InterruptSignal() != 0)
         return session.Finish(ExitOnlineFailure);
@@ -633,12 +627,11 @@ int RunDeviceRequest(const char* name, void (*help)(std::ostream&), int request,
 }
 
 int RunProgramDevice(const std::vector<std::string>& args) {
-    return RunDeviceRequest("program-device", ProgramDeviceHelp, TKelvoOnline::RequestProgram,
-                            args);
+    return RunDeviceRequest("program-device", ProgramDeviceHelp, TDeviceRequest::Program, args);
 }
 
 int RunResetDevice(const std::vector<std::string>& args) {
-    return RunDeviceRequest("reset-device", ResetDeviceHelp, TKelvoOnline::RequestReset, args);
+    return RunDeviceRequest("reset-device", ResetDeviceHelp, TDeviceRequest::Reset, args);
 }
 
 } // namespace

@@ -103,7 +103,6 @@ int TCtlPrompt::Ask(const std::string& caption, const std::string& text, TPrompt
         line.pop_back();
     ClearProgressLine();
     std::cerr << caption << ": " << line << std::endl;
-    LastText = text;
     const bool yesAsked =
         buttons == TPromptButtons::YesNoCancel || buttons == TPromptButtons::YesNo;
     if (yesAsked && Answer == TAnswer::Yes && BeforeYes && !BeforeYes())
@@ -127,7 +126,7 @@ TOnlineSession::TOnlineSession(const TConnection& connection, TPtr<TFileTypeKelv
     : FConnection(connection), FWatch(connection.Device),
       FDocument(document ? std::move(document) : TPtr<TFileTypeKelvo>(new TFileTypeKelvo)),
       FOnline(*FDocument, &FTicks, &FLock, nullptr) {
-    TKelvoStream& stream = *FDocument->Stream;
+    TKelvoStream& stream = FOnline.Session().Stream();
     stream.SetLineOpener(FWatch.Opener());
     stream.SetBaud(connection.Baud);
     // A device path has no COM number: the messages name the path.
@@ -148,8 +147,7 @@ TOnlineSession::~TOnlineSession() {
     if (!FDocument)
         return;
     FOnline.StopTimer();
-    if (FDocument->Stream)
-        FDocument->Stream->Close();
+    FOnline.Session().Stream().Close();
     WriteLog();
 }
 
@@ -161,8 +159,7 @@ int TOnlineSession::Finish(int exit) {
     StopProgress();
     // Offline first, so that the log holds the last exchange too.
     FOnline.StopTimer();
-    if (FDocument->Stream)
-        FDocument->Stream->Close();
+    FOnline.Session().Stream().Close();
     const bool logged = WriteLog();
     if (const int signal = InterruptSignal(); signal != 0) {
         std::cerr << "kelvoctl: interrupted: " << (FDone ? FDone() : "nothing was finished")
@@ -175,7 +172,8 @@ int TOnlineSession::Finish(int exit) {
 }
 
 void TOnlineSession::StartProgress(const std::string& what, std::function<std::string()> lines) {
-    FProgress = std::make_unique<TProgress>(FWatch, *FDocument->Stream, what, std::move(lines));
+    FProgress =
+        std::make_unique<TProgress>(FWatch, FOnline.Session().Stream(), what, std::move(lines));
 }
 
 void TOnlineSession::StopProgress() {
@@ -210,7 +208,7 @@ void TOnlineSession::ReportFailure() {
         return;
     FReported = true;
     ClearProgressLine();
-    const TKelvoStream& stream = *FDocument->Stream;
+    const TKelvoStream& stream = FOnline.Session().Stream();
     if (!FWatch.OpenFailure().empty() && !stream.IsOpen() && stream.GoodExchanges() == 0 &&
         stream.FailedExchanges() == 0) {
         std::cerr << "kelvoctl: cannot open " << FWatch.Path() << ": " << FWatch.OpenFailure()
@@ -241,7 +239,7 @@ void TOnlineSession::ReportFailure() {
 std::string TOnlineSession::PortIsPath() const {
     if (!FConnection.Device.empty())
         return FConnection.Device;
-    return FDocument->Stream->PortName() + " is " + FWatch.Path();
+    return FOnline.Session().Stream().PortName() + " is " + FWatch.Path();
 }
 
 void TOnlineSession::Cycle() {
@@ -250,14 +248,13 @@ void TOnlineSession::Cycle() {
     FDocument->Idle(nullptr, done);
 }
 
-bool TOnlineSession::DeviceCommand(int request) {
-    FWatch.SetPosition(request == TKelvoOnline::RequestProgram
+bool TOnlineSession::DeviceCommand(TDeviceRequest request) {
+    FWatch.SetPosition(request == TDeviceRequest::Program
                            ? "while the device stored its values"
                            : "while the device reloaded its stored values");
     FOnline.RequestDeviceCommand(request);
-    FPrompt.LastText.clear();
     Cycle();
-    if (FPrompt.LastText == "Success!")
+    if (FOnline.LastRequestOutcome() == TKelvoOnline::TRequestOutcome::Done)
         return true;
     ReportFailure();
     return false;
@@ -265,8 +262,7 @@ bool TOnlineSession::DeviceCommand(int request) {
 
 TPtr<TFileTypeKelvo> TOnlineSession::TakeDocument() {
     FOnline.StopTimer();
-    if (FDocument->Stream)
-        FDocument->Stream->Close();
+    FOnline.Session().Stream().Close();
     // The log is complete now; the session ends with the hand-over.
     FLogWritten = WriteLog();
     return std::move(FDocument);

@@ -55,7 +55,6 @@ public:
             TPromptButtons buttons) override;
 
     TAnswer Answer = TAnswer::Cancel;
-    std::string LastText;
     // Called after each question has been answered.
     std::function<void()> OnAnswer;
     // Asked before a Yes that lets the dialogue write into the device; false
@@ -77,8 +76,8 @@ public:
     bool GoOnline();
     // One timer cycle of the online work.
     void Cycle();
-    // Carries out Program (2) or Reset (1); true on success.
-    bool DeviceCommand(int request);
+    // Carries out Program or Reset in one cycle; true when the device did.
+    bool DeviceCommand(TDeviceRequest request);
 
     TFileTypeKelvo& Document() { return *FDocument; }
     TKelvoOnline& Online() { return FOnline; }

@@ -153,13 +153,20 @@ int RunSet(const std::vector<std::string>& args) {
             return std::to_string(written) + " of " + std::to_string(assignments.size()) +
                    " lines written";
         });
-    const auto failed = [&](const TKey& key, const std::string& why) {
+    // Why a line failed; a value the device holds otherwise is its answer,
+    // not a failure of the link.
+    enum class TWhy { WriteFailed, ReadBackFailed, HeldOtherwise };
+    const auto failed = [&](const TKey& key, TWhy why) {
         session.StopProgress();
         // After an interrupt the line stops on purpose; Finish says what was done.
         if (InterruptSignal() != 0)
             return session.Finish(ExitOnlineFailure);
-        std::cerr << "kelvoctl set: line " << key.Text << ": " << why << "\n";
-        if (why != "the device holds another value")
+        std::cerr << "kelvoctl set: line " << key.Text << ": "
+                  << (why == TWhy::WriteFailed      ? "writing failed"
+                      : why == TWhy::ReadBackFailed ? "reading back failed"
+                                                    : "the device holds another value")
+                  << "\n";
+        if (why != TWhy::HeldOtherwise)
             session.ReportFailure();
         std::cerr << "kelvoctl set: " << written << " of " << assignments.size() << " lines written"
                   << (program ? ", device not programmed" : "") << "\n";
@@ -173,13 +180,13 @@ int RunSet(const std::vector<std::string>& args) {
         AssignValueText(*edited.Value, a.Text);
         session.Watch().SetPosition("at line " + LineName(*line));
         if (session.Online().ReadWriteLine(edited, true) < 0)
-            return failed(a.Key, "writing failed");
+            return failed(a.Key, TWhy::WriteFailed);
         if (session.Online().ReadWriteLine(*line, false) < 0)
-            return failed(a.Key, "reading back failed");
+            return failed(a.Key, TWhy::ReadBackFailed);
         // A live line moves by itself; the others must hold what was written.
         if (!line->IsLive() && !line->SameValue(edited)) {
             PrintLine(*line);
-            return failed(a.Key, "the device holds another value");
+            return failed(a.Key, TWhy::HeldOtherwise);
         }
         // The instances a new count brings into view exist from now on.
         if (IsCountLine(doc, *line))
@@ -188,7 +195,7 @@ int RunSet(const std::vector<std::string>& args) {
         PrintLine(*line);
     }
     session.StopProgress();
-    if (program && !session.DeviceCommand(TKelvoOnline::RequestProgram))
+    if (program && !session.DeviceCommand(TDeviceRequest::Program))
         return session.Finish(ExitOnlineFailure);
     session.SetDone([&] {
         return "all " + std::to_string(written) + " lines written" +

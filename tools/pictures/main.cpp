@@ -69,11 +69,11 @@ public:
     std::string FilterText() const override { return TKlvForm::FileFilter; }
 };
 
-void RunCycles(TFileTypeKelvo& document, int cycles) {
+void RunCycles(TKlvForm& form, int cycles) {
     for (int i = 0; i < cycles; ++i) {
-        document.TickPending = true;
+        form.Online()->Session().TickPending = true;
         bool done = false;
-        document.Idle(nullptr, done);
+        form.Kelvo()->Idle(nullptr, done);
     }
 }
 
@@ -90,7 +90,7 @@ bool MainWindowPictures(const QDir& dir) {
     auto* online = new TKlvForm(&main);
     ShowDocumentWindow(online);
     online->LoadFromStream(nullptr, 0);
-    RunCycles(*online->Kelvo(), 12);
+    RunCycles(*online, 12);
     main.OpenFile(DataDirectory() + "/dialogs/demo.dat");
     main.TileVertically();
     main.Area()->setActiveSubWindow(online);
@@ -153,7 +153,7 @@ bool FilteredListPictures(const QDir& dir) {
     auto form = std::make_unique<TKlvForm>();
     form->LoadFromStream(nullptr, 0);
     form->show();
-    RunCycles(*form->Kelvo(), 12);
+    RunCycles(*form, 12);
     form->Controls().EditFind->setFocus();
     form->Controls().EditFind->setText("delay");
     QApplication::processEvents();
@@ -320,12 +320,8 @@ int main(int argc, char** argv) {
     auto form = std::make_unique<TKlvForm>();
     form->LoadFromStream(nullptr, 0);
     form->show();
+    RunCycles(*form, 12);
     TFileTypeKelvo& document = *form->Kelvo();
-    for (int i = 0; i < 12; ++i) {
-        document.TickPending = true;
-        bool done = false;
-        document.Idle(nullptr, done);
-    }
     QTreeView* list = form->Controls().KelvoListView;
     list->setFocus();
     list->selectionModel()->setCurrentIndex(list->model()->index(6, 0),

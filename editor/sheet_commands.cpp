@@ -65,7 +65,7 @@ TSheetContext SheetContext(const TKlvForm& editor) {
 
 TSheetCommands::TSheetCommands(QWidget* owner)
     : QObject(owner), PrintSetup(ShowPrintDialog), FOwner(owner) {
-    FPrint = new QAction("&Print...", owner);
+    FPrint = new QAction("P&rint...", owner);
     FPrint->setObjectName("ActionFilePrint");
     FPrint->setShortcut(QKeySequence::Print);
     FPrint->setStatusTip("Print the parameter sheet of the current file");

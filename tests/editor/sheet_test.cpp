@@ -5,6 +5,7 @@
 #include "editor/editor_fixture.h"
 #include "editor/editor_settings.h"
 #include "editor/parameter_sheet.h"
+#include "editor/restore_snapshot_dialog.h"
 #include "editor/sheet_commands.h"
 #include "foundation/gui/oem_text.h"
 #include "shell/gui/filedialog.h"
@@ -529,9 +530,27 @@ TEST_F(Sheet, TheCommandsStandInTheFileMenuAndFollowTheActiveEditor) {
     ASSERT_NE(print, -1);
     EXPECT_EQ(menu.indexOf(Commands->ExportPdfAction()), print + 1);
     EXPECT_LT(print, menu.indexOf(Main.ActionFileClose));
-    EXPECT_EQ(Commands->PrintAction()->text(), "&Print...");
+    EXPECT_EQ(Commands->PrintAction()->text(), "P&rint...") << "p is Restore Snapshot's";
     EXPECT_EQ(Commands->ExportPdfAction()->text(), "Export P&DF...");
     EXPECT_FALSE(Commands->PrintAction()->isEnabled()) << "an empty editor has no sheet";
+
+    // Each command of the File menu opens by a letter of its own, with the
+    // program's other commands and the editor's Export there.
+    InstallRestoreSnapshot(Main);
+    emit Main.FileMenu()->aboutToShow();
+    const auto letter = [](const QAction* action) {
+        const QString text = action->text();
+        const int at = text.indexOf('&');
+        return at < 0 ? QChar() : text.at(at + 1).toLower();
+    };
+    for (const QAction* command : {Commands->PrintAction(), Commands->ExportPdfAction()}) {
+        for (const QAction* action : Main.FileMenu()->actions()) {
+            if (action == command || action->isSeparator())
+                continue;
+            EXPECT_NE(letter(action), letter(command))
+                << action->text().toStdString() << " and " << command->text().toStdString();
+        }
+    }
     EXPECT_FALSE(Commands->ExportPdf());
     EXPECT_EQ(Save->Shown, 0);
 

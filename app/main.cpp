@@ -5,6 +5,7 @@
 #include "editor/device_history_window.h"
 #include "editor/register_klvform.h"
 #include "editor/restore_snapshot_dialog.h"
+#include "editor/sheet_commands.h"
 #include "foundation/gui/autodialog.h"
 #include "model/gui/value_dialogs.h"
 #include "shell/gui/helpwindow.h"
@@ -91,6 +92,7 @@ int main(int argc, char** argv) {
         TMainForm mainForm;
         InstallRestoreSnapshot(mainForm);
         InstallDeviceHistory(mainForm);
+        InstallParameterSheet(mainForm);
         // Ended from outside: no questions, the unsaved documents to recovery
         // copies, the settings written.
         TProgramEnd::Install([] {

@@ -7,7 +7,7 @@ BUILD="${KELVO_BUILD_DIR:-$ROOT/build}"
 # Debian packages the build, the tests and the program need.
 PACKAGES=(cmake g++ make pkg-config qt6-base-dev qt6-qpa-plugins libgtest-dev
           fonts-dejavu-core python3 python3-pil ccache xvfb xdotool libsqlite3-dev
-          clang-format dpkg-dev lintian appstream)
+          clang-format dpkg-dev lintian appstream poppler-utils)
 
 ensure_packages() {
     local missing=()

@@ -75,6 +75,19 @@ TEST(HelpPages, EveryLinkLeadsToAPageAndEveryPageCanBeReached) {
         EXPECT_TRUE(reached.count(page)) << page << " cannot be reached from the contents";
 }
 
+TEST(HelpPages, EveryPictureOfAPageIsThere) {
+    const QRegularExpression src(QStringLiteral("<img[^>]*src=\"([^\"]*)\""));
+    for (const std::string& page : Pages()) {
+        const QString text = QString::fromStdString(Read(HelpDir() / page));
+        for (auto it = src.globalMatch(text); it.hasNext();) {
+            const std::string picture = it.next().captured(1).toStdString();
+            std::error_code error;
+            const auto size = fs::file_size(HelpDir() / picture, error);
+            EXPECT_TRUE(!error && size > 0) << page << " shows " << picture;
+        }
+    }
+}
+
 TEST(HelpPages, TheHelpBrowserShowsEveryPageWithItsTitle) {
     QTextBrowser browser;
     for (const std::string& page : Pages()) {

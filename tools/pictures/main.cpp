@@ -1,9 +1,12 @@
 // Renders the windows to PNG files, so that they can be looked at without a
 // display: the editor window with the demonstration device online (one
-// picture per tab) and the two value dialogs.
+// picture per tab), the two value dialogs, the device history and the first
+// page of a parameter sheet.
 #include "editor/device_history_window.h"
 #include "editor/klvform.h"
+#include "editor/parameter_sheet.h"
 #include "editor/restore_snapshot_dialog.h"
+#include "editor/sheet_commands.h"
 #include "foundation/prompt.h"
 #include "foundation/stream.h"
 #include "journal/change_journal.h"
@@ -298,6 +301,40 @@ bool ComparePictures(const QDir& dir, TKlvForm& form) {
     return ok;
 }
 
+// The first page of the sheet of a data file, as File > Print... prints it:
+// the demonstration dialog in German, saved under a name of its own, at a
+// fixed date so that the picture changes only when the sheet does.
+bool SheetPicture(const QDir& dir) {
+    QTemporaryDir scratch;
+    if (!scratch.isValid())
+        return false;
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(scratch.path());
+    const TBytes bytes = BuiltinDemoDialogRecords();
+    const std::string name = "KT-200 line 3.dat";
+    std::ofstream(name, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    TMemoryStream stream;
+    stream.Write(bytes.data(), static_cast<std::int32_t>(bytes.size()));
+    stream.Seek(0, SoBeginning);
+    auto form = std::make_unique<TKlvForm>();
+    form->SetFileName(name);
+    form->LoadFromStream(&stream, static_cast<std::int64_t>(bytes.size()));
+    form->Kelvo()->SetLanguage("Deutsch");
+    form->Kelvo()->RebuildDisplay();
+    TSheetContext context = SheetContext(*form);
+    context.Printed = QDateTime(QDate(2026, 3, 12), QTime(9, 30));
+    const QImage page = ParameterSheetPicture(BuildParameterSheet(*form->Kelvo(), context), 96);
+    QDir::setCurrent(previous);
+    const QString path = dir.filePath("parameter-sheet.png");
+    if (!page.save(path)) {
+        std::fprintf(stderr, "kelvo-pictures: cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(path));
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -357,6 +394,7 @@ int main(int argc, char** argv) {
     ok = MainWindowPictures(dir) && ok;
     ok = PortsDialogPicture(dir) && ok;
     ok = FilteredListPictures(dir) && ok;
+    ok = SheetPicture(dir) && ok;
     TKlvForm::SetLineOpener({});
     return ok ? 0 : 1;
 }

@@ -208,10 +208,10 @@ protected:
         Editor->LoadFromStream(&stream, static_cast<std::int64_t>(bytes.size()));
     }
     void SetLanguage(const char* language) {
-        const int index = Editor->CmbxLanguage->findText(language);
+        const int index = Editor->Controls().CmbxLanguage->findText(language);
         ASSERT_GE(index, 0) << language;
-        Editor->CmbxLanguage->setCurrentIndex(index);
-        emit Editor->CmbxLanguage->activated(index);
+        Editor->Controls().CmbxLanguage->setCurrentIndex(index);
+        emit Editor->Controls().CmbxLanguage->activated(index);
     }
     // Export PDF... answered with name; the text of the file written.
     std::string ExportedText(const std::string& name = "sheet.pdf") {
@@ -365,7 +365,7 @@ TEST_F(Sheet, FollowsWhatTheListShowsAndSaysWhenTheFileDoesNotHoldIt) {
               CommandOutput("sha256sum '" + DataFile + "'").substr(0, 64));
 
     // Lines hidden by the device (channel 2 off) or by the find field are not on it.
-    Editor->EditFind->setText("delay");
+    Editor->Controls().EditFind->setText("delay");
     Editor->ApplyFilter();
     const TParameterSheet found = Built();
     ASSERT_LT(found.Rows.size(), all.Rows.size());
@@ -376,7 +376,7 @@ TEST_F(Sheet, FollowsWhatTheListShowsAndSaysWhenTheFileDoesNotHoldIt) {
     };
     EXPECT_TRUE(has("Relay K2 delay [s]"));
     EXPECT_FALSE(has("Sensor type"));
-    Editor->EditFind->clear();
+    Editor->Controls().EditFind->clear();
     Editor->ApplyFilter();
 
     // After an edit the sum is of the saved file, and the sheet says so.
@@ -406,7 +406,7 @@ TEST_F(Sheet, FollowsWhatTheListShowsAndSaysWhenTheFileDoesNotHoldIt) {
 TEST_F(Sheet, AnOnlineDocumentNamesItsPortAndPrintsTheDevicesValues) {
     Editor->LoadFromStream(nullptr, 0);
     for (int i = 0; i < 12; ++i) {
-        Editor->Kelvo()->TickPending = true;
+        Editor->Online()->Session().TickPending = true;
         bool done = false;
         Editor->Kelvo()->Idle(nullptr, done);
     }

@@ -242,7 +242,11 @@ void TCompareWindow::WriteChecked() {
             ++written;
             continue;
         }
-        // The snapshot's own box has said why nothing was written.
+        // Written, but the change journal stopped the rows after it.
+        if (w.Result == TRowWrite::NotRecorded)
+            ++written;
+        // The snapshot's or the journal's own box has said why nothing was
+        // written.
         if (w.Result == TRowWrite::NoSnapshot) {
             refused = true;
             continue;
@@ -256,7 +260,7 @@ void TCompareWindow::WriteChecked() {
         failures += std::to_string(left) + (left == 1 ? " more checked line was not tried.\n"
                                                       : " more checked lines were not tried.\n");
     std::string result =
-        refused ? "Nothing was written: no snapshot of the device's values."
+        refused ? "Nothing was written: " + editor->WriteRefusal() + "."
                 : std::to_string(written) + (written == 1 ? " line written." : " lines written.");
     if (!refused && editor->LastSnapshot() != snapshotBefore)
         result += " The device's values before were saved to " + editor->LastSnapshot() + ".";

@@ -7,6 +7,7 @@
 #include "editor/editor_host.h"
 #include "editor/export_action.h"
 #include "foundation/gui/memotab.h"
+#include "journal/journal_writes.h"
 #include "online/kelvo_online.h"
 #include "shell/gui/filedialog.h"
 #include "shell/gui/mainform.h"

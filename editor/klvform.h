@@ -10,6 +10,7 @@
 #include "editor/editor_actions.h"
 #include "editor/file_values.h"
 #include "editor/line_filter.h"
+#include "journal/journal_entry.h"
 #include "model/kelvofile.h"
 #include "online/connect_target.h"
 #include "online/kelvo_compare.h"
@@ -40,6 +41,7 @@ namespace kelvo {
 
 class TExportAction;
 class TFileDialog;
+class TJournalWrites;
 class TKelvoOnline;
 class TMemoTab;
 class TVlistView;
@@ -125,6 +127,9 @@ public:
     bool SaveDeviceSnapshot(const std::string& caption);
     // The snapshot saved last by this window, or empty.
     const std::string& LastSnapshot() const { return FLastSnapshot; }
+    // Why the last WriteCompareRows wrote nothing at all (no snapshot, or a
+    // change journal that cannot be written), or empty.
+    const std::string& WriteRefusal() const { return FWriteRefusal; }
     TCompareWindow* CompareWindow() const { return FCompareWindow; }
 
     // The open dialog of Compare with File; tests replace it.
@@ -259,6 +264,15 @@ private:
     std::string FSnapshotNote;
     int FSnapshotNoteRow = -1;
     QPointer<TCompareWindow> FCompareWindow;
+
+    // The change journal of the write running now (the old data, Write
+    // Checked): opened before the first write, each line recorded after its
+    // write. False: a box (caption) said why, nothing more may be written.
+    bool OpenWriteJournal(TJournalSource source, const std::string& caption);
+    bool RecordWrite(const std::string& caption, const TFileTypeKelvo::TEntry* before,
+                     const TFileTypeKelvo::TEntry& written, TJournalResult result);
+    std::unique_ptr<TJournalWrites> FWriteJournal;
+    std::string FWriteRefusal;
 };
 
 } // namespace kelvo

@@ -1,6 +1,7 @@
 // Edit > Compare with File...: a data file against every line of the device,
 // in a table window of the editor, and the writes of the rows chosen there.
 #include "editor/compare_window.h"
+#include "journal/journal_writes.h"
 #include "editor/editor_host.h"
 #include "editor/klvform.h"
 #include "foundation/prompt.h"
@@ -124,8 +125,24 @@ std::vector<TRowWrite> TKlvForm::WriteCompareRows(const TComparison& comparison,
     if (!CanTalkToDevice())
         return {};
     TExchangeScope exchange(*FHost, *FOnline);
-    return WriteRows(*FOnline, comparison, chosen,
-                     [this] { return SaveDeviceSnapshot("Write Checked"); });
+    FWriteRefusal.clear();
+    const auto ready = [this] {
+        if (!SaveDeviceSnapshot("Write Checked")) {
+            FWriteRefusal = "no snapshot of the device's values";
+            return false;
+        }
+        if (!OpenWriteJournal(TJournalSource::Compare, "Write Checked")) {
+            FWriteRefusal = "the change journal cannot be written";
+            return false;
+        }
+        return true;
+    };
+    const auto record = [this](const TFileTypeKelvo::TEntry& before, const TFileTypeKelvo::TEntry& written,
+                               const TFileTypeKelvo::TEntry&,
+                               TRowWrite::TResult result) {
+        return RecordWrite("Write Checked", &before, written, JournalResultOf(result));
+    };
+    return WriteRows(*FOnline, comparison, chosen, ready, record);
 }
 
 } // namespace kelvo

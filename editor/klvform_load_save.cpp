@@ -49,8 +49,17 @@ void TKlvForm::AttachDocument(TFileTypeKelvo* document) {
             [this](const QModelIndex& current) {
                 KelvoListViewChange(current.isValid() ? current.row() : -1);
             });
-    // Nothing goes into the device without a snapshot of what it held.
-    FOnline->SetBeforeOldDataWrite([this] { return SaveDeviceSnapshot("Go Online"); });
+    // Nothing goes into the device without a snapshot of what it held, nor
+    // without the change journal recording it.
+    FOnline->SetBeforeOldDataWrite([this] {
+        return SaveDeviceSnapshot("Go Online") &&
+               OpenWriteJournal(TJournalSource::OldData, "Go Online");
+    });
+    FOnline->SetOldDataWritten([this](const TFileTypeKelvo::TEntry* before, const TFileTypeKelvo::TEntry& written,
+                                   bool accepted) {
+        return RecordWrite("Go Online", before, written,
+                           accepted ? TJournalResult::Written : TJournalResult::Refused);
+    });
 }
 
 void TKlvForm::LoadFromStream(TStream* stream, std::int64_t count) {

@@ -36,7 +36,7 @@ constexpr const char* CreateSchema =
     " caption TEXT NOT NULL,"
     " old_value TEXT NOT NULL,"
     " new_value TEXT NOT NULL,"
-    " result TEXT NOT NULL CHECK(result IN ('equal','refused','different')),"
+    " result TEXT NOT NULL CHECK(result IN ('equal','refused','different','written')),"
     " source TEXT NOT NULL"
     "  CHECK(source IN ('edit','undo','redo','old data','compare','kelvoctl')));"
     "CREATE INDEX IF NOT EXISTS changes_by_serial ON changes(serial, time);"

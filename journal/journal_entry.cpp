@@ -18,7 +18,8 @@ struct TName {
 
 constexpr TName Results[] = {{"equal", int(TJournalResult::Equal)},
                              {"refused", int(TJournalResult::Refused)},
-                             {"different", int(TJournalResult::Different)}};
+                             {"different", int(TJournalResult::Different)},
+                             {"written", int(TJournalResult::Written)}};
 constexpr TName Sources[] = {
     {"edit", int(TJournalSource::Edit)},       {"undo", int(TJournalSource::Undo)},
     {"redo", int(TJournalSource::Redo)},       {"old data", int(TJournalSource::OldData)},

@@ -14,6 +14,8 @@ enum class TJournalResult {
     Equal,     // the device holds the new value
     Refused,   // the device did not take the write
     Different, // the device took the write but holds another value
+    Written,   // the device took the write; it was not read back (the old
+               // data of going online, a read-back that failed)
 };
 
 // What wrote the value.
@@ -26,7 +28,8 @@ enum class TJournalSource {
     Kelvoctl, // kelvoctl set or program
 };
 
-// The names the journal stores and prints: "equal", "refused", "different";
+// The names the journal stores and prints: "equal", "refused", "different",
+// "written";
 // "edit", "undo", "redo", "old data", "compare", "kelvoctl".
 const char* ResultName(TJournalResult result);
 const char* SourceName(TJournalSource source);

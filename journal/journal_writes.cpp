@@ -49,6 +49,19 @@ TJournalResult ReadBackResult(bool accepted, const std::string& wanted,
     return wanted == readBack ? TJournalResult::Equal : TJournalResult::Different;
 }
 
+TJournalResult JournalResultOf(TRowWrite::TResult result) {
+    switch (result) {
+    case TRowWrite::NotTaken:
+        return TJournalResult::Different;
+    case TRowWrite::WriteFailed:
+        return TJournalResult::Refused;
+    case TRowWrite::ReadBackFailed:
+        return TJournalResult::Written;
+    default:
+        return TJournalResult::Equal;
+    }
+}
+
 std::string JournalStopText(const std::string& error, bool written) {
     return "The change could not be recorded in the change journal: " + error +
            (written ? ".\n\nNothing more was written." : ".\n\nNothing was written.");

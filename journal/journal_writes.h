@@ -17,6 +17,7 @@
 // nothing more. No widgets here: the message goes through the prompt.
 #include "journal/change_journal.h"
 #include "journal/journal_document.h"
+#include "online/kelvo_compare.h"
 
 #include <cstddef>
 #include <string>
@@ -62,6 +63,12 @@ private:
 // write, else equal or different by the values as shown.
 TJournalResult ReadBackResult(bool accepted, const std::string& wanted,
                               const std::string& readBack);
+
+// What a row of a compared file written into the device (WriteRows) did:
+// equal when the device holds the file's value, different when it holds
+// another, refused when it did not take the write, written when reading it
+// back failed.
+TJournalResult JournalResultOf(TRowWrite::TResult result);
 
 // The text that tells why the journal stops a write; written tells whether
 // the operation had written values already.

@@ -170,13 +170,16 @@ const char* RowWriteText(TRowWrite::TResult result) {
         return "the device did not take the file's value";
     case TRowWrite::NoSnapshot:
         return "no snapshot of the device's values: nothing was written";
+    case TRowWrite::NotRecorded:
+        return "written, but the change journal could not record it: nothing more was written";
     }
     return "";
 }
 
 std::vector<TRowWrite> WriteRows(TKelvoOnline& online, const TComparison& comparison,
                                  const std::vector<std::size_t>& chosen,
-                                 const std::function<bool()>& beforeFirstWrite) {
+                                 const std::function<bool()>& beforeFirstWrite,
+                                 const TRowWritten& afterWrite) {
     std::vector<TRowWrite> results;
     TFileTypeKelvo& doc = online.Document();
     bool prepared = !beforeFirstWrite;
@@ -210,12 +213,18 @@ std::vector<TRowWrite> WriteRows(TKelvoOnline& online, const TComparison& compar
             prepared = true;
         }
         TEntry edited(fileLine);
+        const std::optional<TEntry> before = afterWrite ? std::optional<TEntry>(*held) : std::nullopt;
         if (online.ReadWriteLine(edited, true) < 0)
             outcome.Result = TRowWrite::WriteFailed;
         else if (online.ReadWriteLine(*held, false) < 0)
             outcome.Result = TRowWrite::ReadBackFailed;
         else if (!held->SameValue(fileLine))
             outcome.Result = TRowWrite::NotTaken;
+        if (afterWrite && !afterWrite(*before, edited, *held, outcome.Result)) {
+            outcome.Result = TRowWrite::NotRecorded;
+            results.push_back(outcome);
+            break;
+        }
         results.push_back(outcome);
         if (outcome.Result == TRowWrite::WriteFailed || outcome.Result == TRowWrite::ReadBackFailed)
             break;

@@ -83,6 +83,8 @@ struct TRowWrite {
         ReadBackFailed,
         NotTaken,
         NoSnapshot, // the snapshot before the first write failed: nothing was written
+        NotRecorded, // written, but the change journal could not record it: the
+                     // rows after it are not tried
     };
     TResult Result = Written;
 };
@@ -95,9 +97,16 @@ const char* RowWriteText(TRowWrite::TResult result);
 // reported and the next one is tried. One result per row tried.
 // beforeFirstWrite (the snapshot of the device's values) runs once, just
 // before the first write; when it returns false nothing is written and the
-// one result is NoSnapshot.
+// one result is NoSnapshot. afterWrite (the change journal) is told of each
+// line written, with the device's line before and after and the row's result;
+// when it answers false the row becomes NotRecorded and writing stops.
+using TRowWritten = std::function<bool(const TFileTypeKelvo::TEntry& before,
+                                       const TFileTypeKelvo::TEntry& written,
+                                       const TFileTypeKelvo::TEntry& readBack,
+                                       TRowWrite::TResult result)>;
 std::vector<TRowWrite> WriteRows(TKelvoOnline& online, const TComparison& comparison,
                                  const std::vector<std::size_t>& chosen,
-                                 const std::function<bool()>& beforeFirstWrite = {});
+                                 const std::function<bool()>& beforeFirstWrite = {},
+                                 const TRowWritten& afterWrite = {});
 
 } // namespace kelvo

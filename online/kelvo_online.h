@@ -131,6 +131,14 @@ public:
     void SetBeforeOldDataWrite(std::function<bool()> check) {
         FBeforeOldDataWrite = std::move(check);
     }
+    // Told of each line of the old data written into the device, after its
+    // write: before is the device's line as downloaded (null when it has
+    // none), accepted whether the device took the write. When it answers
+    // false nothing more is written and the dialogue ends as a failed write
+    // does. The window and kelvoctl record the writes in the change journal.
+    using TOldDataWritten = std::function<bool(const TFileTypeKelvo::TEntry* before,
+                                               const TFileTypeKelvo::TEntry& written, bool accepted)>;
+    void SetOldDataWritten(TOldDataWritten note) { FOldDataWritten = std::move(note); }
 
     // The periodic work; the document's Idle comes here while a tick is pending.
     void TimerWork();
@@ -186,6 +194,7 @@ private:
     TOnlineView* FView;
 
     std::function<bool()> FBeforeOldDataWrite;
+    TOldDataWritten FOldDataWritten;
     // The comparison walks the old data backwards, one downloaded line at a time.
     TFileTypeKelvo::TEntryIterator FComparePosition;
     int FVerdict = 0;

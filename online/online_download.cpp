@@ -6,6 +6,7 @@
 #include "online/kelvo_online.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace kelvo {
 
@@ -161,7 +162,16 @@ int TKelvoOnline::WriteOldData(int verdict, int* written) {
         // A line without value, hidden by its group's count or a label is
         // not written.
         const bool writes = entry.Value && !entry.HiddenByCount && entry.Kind() != KindLabel;
-        if (ReadWriteLine(entry, true) < 0)
+        // The device's line as it was: a count written updates its line at once.
+        std::optional<TEntry> before;
+        if (writes && FOldDataWritten)
+            if (const TEntry* held = DocumentEntryFor(entry))
+                before = *held;
+        const bool accepted = ReadWriteLine(entry, true) >= 0;
+        if (writes && FOldDataWritten &&
+            !FOldDataWritten(before ? &*before : nullptr, entry, accepted))
+            return LineWriteFailed;
+        if (!accepted)
             return LineWriteFailed;
         if (written && writes)
             ++*written;

@@ -80,7 +80,7 @@ TEST_F(ChangeJournal, EveryResultAndSourceIsKeptAsItsName) {
     TChangeJournal journal;
     ASSERT_TRUE(journal.Open(Path).Ok());
     const TJournalResult results[] = {TJournalResult::Equal, TJournalResult::Refused,
-                                      TJournalResult::Different};
+                                      TJournalResult::Different, TJournalResult::Written};
     const TJournalSource sources[] = {TJournalSource::Edit,    TJournalSource::Undo,
                                       TJournalSource::Redo,    TJournalSource::OldData,
                                       TJournalSource::Compare, TJournalSource::Kelvoctl};
@@ -92,10 +92,10 @@ TEST_F(ChangeJournal, EveryResultAndSourceIsKeptAsItsName) {
             EXPECT_TRUE(journal.Record(e).Ok()) << ResultName(result) << " " << SourceName(source);
         }
     const auto all = All();
-    ASSERT_EQ(all.size(), 18u);
+    ASSERT_EQ(all.size(), 24u);
     for (std::size_t i = 0; i < all.size(); ++i) {
-        EXPECT_EQ(all[17 - i].Result, results[i / 6]);
-        EXPECT_EQ(all[17 - i].Source, sources[i % 6]);
+        EXPECT_EQ(all[23 - i].Result, results[i / 6]);
+        EXPECT_EQ(all[23 - i].Source, sources[i % 6]);
     }
     EXPECT_EQ(Pragma(Path, "SELECT source FROM changes WHERE id = 4"), "old data");
     EXPECT_FALSE(ResultFromName("fine"));

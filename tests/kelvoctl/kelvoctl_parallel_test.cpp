@@ -1,5 +1,6 @@
 // kelvoctl program on four kelvo-sim devices at once, one of which stops
 // answering half-way.
+#include "journal/change_journal.h"
 #include "kelvoctl/kelvoctl_fixture.h"
 
 #include <gtest/gtest.h>
@@ -95,6 +96,21 @@ TEST_F(KelvoctlParallel, FourDevicesAtOnceEachWithItsOwnResult) {
     EXPECT_EQ(On(1, "get", "0x62:1").Out, "0x0062:1 Setpoint = 80\n");
     for (const char* log : {"log.1", "log.2", "log.3", "log.4"})
         EXPECT_GT(std::filesystem::file_size(Sim.Path(log)), 0u) << log;
+    // Every device's writes are in the one journal the four wrote at once.
+    kelvo::TJournalStatus status;
+    const std::vector<kelvo::TJournalEntry> journal = kelvo::ReadJournal({}, status);
+    ASSERT_TRUE(status.Ok()) << status.Error;
+    const auto wrote = [&journal](const std::string& port, std::uint16_t address,
+                                  const std::string& value) {
+        for (const kelvo::TJournalEntry& row : journal)
+            if (row.Port == port && row.Address == address && row.NewValue == value)
+                return true;
+        return false;
+    };
+    EXPECT_TRUE(wrote(links[0], 0x0025, "500"));
+    EXPECT_TRUE(wrote(links[1], 0x0025, "500"));
+    EXPECT_TRUE(wrote(links[2], 0x0062, "80"));
+    EXPECT_TRUE(wrote(links[0], 0x0025, "42")) << "the set before";
     std::ifstream in(record);
     std::vector<std::string> lines;
     for (std::string line; std::getline(in, line);)

@@ -18,7 +18,7 @@ void Help(std::ostream& out) {
            "\"kelvoctl set\" and \"program\", with the time (UTC), the user and host, the\n"
            "port, the device program and serial number, the line and its caption, the\n"
            "old and the new value, what reading it back showed (equal, refused,\n"
-           "different) and what wrote it. The journal is\n"
+           "different, or written: not read back) and what wrote it. The journal is\n"
            "  $XDG_DATA_HOME/kelvo/journal.sqlite (~/.local/share/kelvo/journal.sqlite)\n"
            "\n"
            "  --serial S          only the device with serial number S\n"

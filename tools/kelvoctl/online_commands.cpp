@@ -255,7 +255,11 @@ TProgramEnd CheckEveryInstance(TOnlineSession& session, const TFileTypeKelvo& fi
         // at a time, so that an interrupt or a failure stops between lines.
         TComparison one;
         one.Rows.push_back(DifferenceRow(*line));
-        const TRowWrite::TResult result = WriteRows(online, one, {0}).front().Result;
+        const auto journal = [snapshot](const TEntry& before, const TEntry& written,
+                                        const TEntry&, TRowWrite::TResult result) {
+            return snapshot->Record(&before, written, JournalResultOf(result));
+        };
+        const TRowWrite::TResult result = WriteRows(online, one, {0}, {}, journal).front().Result;
         if (result == TRowWrite::Written && IsCountLine(session.Document(), *held))
             session.Document().ExpandGroupOf(*held);
         if (result != TRowWrite::Written) {
@@ -263,8 +267,9 @@ TProgramEnd CheckEveryInstance(TOnlineSession& session, const TFileTypeKelvo& fi
             if (InterruptSignal() != 0)
                 return {ExitOnlineFailure, TProgramEnd::Differs, differing.size() - done};
             LineFailed("program", key, RowWriteText(result));
-            // A value the device refuses is the device's answer, not a failed line.
-            if (result != TRowWrite::NotTaken)
+            // A value the device refuses is the device's answer, not a failed
+            // line; a journal that stopped the writing has said why.
+            if (result != TRowWrite::NotTaken && result != TRowWrite::NotRecorded)
                 session.ReportFailure();
             return {ExitOnlineFailure, TProgramEnd::Differs, differing.size() - done};
         }
@@ -317,8 +322,15 @@ TProgramEnd ProgramDevice(TOnlineSession& session, const TFileTypeKelvo& file, b
             facts.NameDevice(session.Document());
             return snapshot.Ensure();
         };
+    // Each line of the old data the dialogue writes goes into the journal.
+    session.Online().SetOldDataWritten(
+        [&snapshot](const TEntry* before, const TEntry& written, bool accepted) {
+            return snapshot.Record(before, written,
+                                   accepted ? TJournalResult::Written : TJournalResult::Refused);
+        });
     session.GoOnline();
     session.Prompt().BeforeYes = nullptr;
+    session.Online().SetOldDataWritten({});
     if (session.Online().IsOnline())
         facts.NameDevice(session.Document());
     // Without a snapshot the dialogue went offline before writing.

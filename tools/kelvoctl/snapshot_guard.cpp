@@ -31,10 +31,30 @@ bool TSnapshotGuard::Ensure(bool readFirst) {
                   << "; nothing was written\n";
         return false;
     }
-    FState = Saved;
     FPath = result.Path;
     std::cerr << "snapshot of the device's values saved to " << FPath << "\n";
+    FJournal.emplace(JournalDevice(FSession.Document(), FWhere), TJournalSource::Kelvoctl);
+    if (!FJournal->Ready()) {
+        std::cerr << "kelvoctl " << FCommand
+                  << ": the change journal cannot be written: " << FJournal->Error()
+                  << "; nothing was written\n";
+        return false;
+    }
+    FState = Saved;
     return true;
+}
+
+bool TSnapshotGuard::Record(const TFileTypeKelvo::TEntry* before,
+                            const TFileTypeKelvo::TEntry& written, TJournalResult result) {
+    if (FState != Saved)
+        return false;
+    if (FJournal->Record(JournalLine(written), before ? ShownValue(*before) : "",
+                         ShownValue(written), result))
+        return true;
+    ClearProgressLine();
+    std::cerr << "kelvoctl " << FCommand << ": the change journal cannot be written: "
+              << FJournal->Error() << "; nothing more was written\n";
+    return false;
 }
 
 } // namespace kelvo::ctl

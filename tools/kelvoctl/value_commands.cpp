@@ -155,7 +155,7 @@ int RunSet(const std::vector<std::string>& args) {
         });
     // Why a line failed; a value the device holds otherwise is its answer,
     // not a failure of the link.
-    enum class TWhy { WriteFailed, ReadBackFailed, HeldOtherwise };
+    enum class TWhy { WriteFailed, ReadBackFailed, HeldOtherwise, NotRecorded };
     const auto failed = [&](const TKey& key, TWhy why) {
         session.StopProgress();
         // After an interrupt the line stops on purpose; Finish says what was done.
@@ -164,9 +164,11 @@ int RunSet(const std::vector<std::string>& args) {
         std::cerr << "kelvoctl set: line " << key.Text << ": "
                   << (why == TWhy::WriteFailed      ? "writing failed"
                       : why == TWhy::ReadBackFailed ? "reading back failed"
+                      : why == TWhy::NotRecorded    ? "written, but the change journal could not "
+                                                      "record it"
                                                     : "the device holds another value")
                   << "\n";
-        if (why != TWhy::HeldOtherwise)
+        if (why == TWhy::WriteFailed || why == TWhy::ReadBackFailed)
             session.ReportFailure();
         std::cerr << "kelvoctl set: " << written << " of " << assignments.size() << " lines written"
                   << (program ? ", device not programmed" : "") << "\n";
@@ -179,12 +181,23 @@ int RunSet(const std::vector<std::string>& args) {
         TEntry edited(*line);
         AssignValueText(*edited.Value, a.Text);
         session.Watch().SetPosition("at line " + LineName(*line));
-        if (session.Online().ReadWriteLine(edited, true) < 0)
+        const TEntry before(*line);
+        const auto record = [&](TJournalResult result) {
+            return snapshot.Record(&before, edited, result);
+        };
+        if (session.Online().ReadWriteLine(edited, true) < 0) {
+            record(TJournalResult::Refused);
             return failed(a.Key, TWhy::WriteFailed);
-        if (session.Online().ReadWriteLine(*line, false) < 0)
+        }
+        if (session.Online().ReadWriteLine(*line, false) < 0) {
+            record(TJournalResult::Written);
             return failed(a.Key, TWhy::ReadBackFailed);
+        }
+        const bool held = line->SameValue(edited);
+        if (!record(held ? TJournalResult::Equal : TJournalResult::Different))
+            return failed(a.Key, TWhy::NotRecorded);
         // A live line moves by itself; the others must hold what was written.
-        if (!line->IsLive() && !line->SameValue(edited)) {
+        if (!line->IsLive() && !held) {
             PrintLine(*line);
             return failed(a.Key, TWhy::HeldOtherwise);
         }

@@ -1,6 +1,6 @@
 #include "editor/parameter_sheet.h"
 
-#include "editor/device_identity.h"
+#include "model/device_identity.h"
 #include "foundation/gui/oem_text.h"
 #include "model/kelvofile.h"
 #include "report/sha256.h"

@@ -1,6 +1,7 @@
 #include "journal/journal_document.h"
 
 #include "foundation/codepage.h"
+#include "model/device_identity.h"
 #include "model/dlgline_bits.h"
 #include "snapshots/snapshots.h"
 
@@ -9,8 +10,9 @@ namespace kelvo {
 TJournalDevice JournalDevice(const TFileTypeKelvo& document, std::string port) {
     TJournalDevice device;
     device.Port = std::move(port);
-    device.Program = OemToUtf8(DeviceProgramName(document));
-    device.Serial = OemToUtf8(DeviceSerialNumber(document));
+    const TDeviceIdentity identity = FindDeviceIdentity(document);
+    device.Program = OemToUtf8(identity.Program);
+    device.Serial = OemToUtf8(identity.SerialNumber);
     return device;
 }
 

@@ -3,6 +3,7 @@
 #include "foundation/codepage.h"
 #include "foundation/stream.h"
 #include "foundation/user_folders.h"
+#include "model/device_identity.h"
 
 #include <algorithm>
 #include <cctype>
@@ -22,12 +23,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* Suffix = ".dat";
-
-std::string Lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
 
 // A piece of a file name: letters, digits, '.', '_' and '-' stay, anything
 // else (spaces, slashes) becomes '_'.
@@ -112,32 +107,11 @@ void KeepNewest(const std::string& folder, std::size_t keep) {
     }
 }
 
-const TFileTypeKelvo::TEntry* LineByCaption(const TFileTypeKelvo& device,
-                                            bool (*fits)(const std::string& caption)) {
-    for (const TFileTypeKelvo::TEntry& line : device.Entries)
-        if (line.Value && line.Kind() != KindLabel && fits(Lower(line.CaptionText())))
-            return &line;
-    return nullptr;
-}
 
 } // namespace
 
 std::string SnapshotFolder() {
     return UserFolder("XDG_DATA_HOME", ".local/share") + "/kelvo/snapshots";
-}
-
-std::string DeviceProgramName(const TFileTypeKelvo& device) {
-    const auto* line =
-        LineByCaption(device, [](const std::string& c) { return c == "programmname"; });
-    return line ? line->Value->GetText() : std::string();
-}
-
-std::string DeviceSerialNumber(const TFileTypeKelvo& device) {
-    const auto* line = LineByCaption(device, [](const std::string& c) {
-        return c.find("serial number") != std::string::npos ||
-               c.find("seriennummer") != std::string::npos;
-    });
-    return line ? line->Value->GetText() : std::string();
 }
 
 TSnapshotResult SaveSnapshot(const TFileTypeKelvo& device, const std::string& port,
@@ -161,7 +135,7 @@ TSnapshotResult SaveSnapshot(const TFileTypeKelvo& device, const std::string& po
             result.Error = "a line of the device's set cannot be written";
             return result;
         }
-    std::string program = OemToUtf8(DeviceProgramName(device));
+    std::string program = OemToUtf8(FindDeviceIdentity(device).Program);
     const std::string stem = folder + "/" + TimeStamp() + "-" + NamePart(port) + "-" +
                              NamePart(program.empty() ? "unknown" : program);
     // Two snapshots of one port within a millisecond get numbered.

@@ -43,9 +43,4 @@ struct TSnapshotInfo {
 // The snapshots in folder (the snapshot folder when empty), newest first.
 std::vector<TSnapshotInfo> ListSnapshots(const std::string& folder = {});
 
-// The value of the device's "Programmname" line (device code page), or empty.
-std::string DeviceProgramName(const TFileTypeKelvo& device);
-// The value of the device's serial number line, or empty when it has none.
-std::string DeviceSerialNumber(const TFileTypeKelvo& device);
-
 } // namespace kelvo

@@ -4,6 +4,7 @@
 
 #include "editor/restore_snapshot_dialog.h"
 #include "foundation/codepage.h"
+#include "model/device_identity.h"
 #include "shell/gui/mainwindow.h"
 
 #include <QAction>
@@ -70,7 +71,7 @@ TEST_F(RestoreSnapshot, TheListShowsTheNewestFirstWithPortProgramAndSize) {
     const QTreeWidgetItem* top = dialog.List->topLevelItem(0);
     EXPECT_EQ(top->text(TRestoreSnapshotDialog::ColumnPort), "COM3");
     EXPECT_EQ(top->text(TRestoreSnapshotDialog::ColumnProgram).toStdString(),
-              OemToUtf8(DeviceProgramName(Doc())));
+              OemToUtf8(FindDeviceIdentity(Doc()).Program));
     EXPECT_TRUE(top->text(TRestoreSnapshotDialog::ColumnSize).endsWith(" bytes"));
     EXPECT_EQ(top->text(TRestoreSnapshotDialog::ColumnTime).size(), 19) << "YYYY-MM-DD hh:mm:ss";
     EXPECT_EQ(dialog.SelectedPath(), second.Path) << "the newest is chosen at first";

@@ -1,7 +1,7 @@
 // The parameter sheet: its text as a PDF reader extracts it (pdftotext), its
 // pages, the lines that name the device, and File > Print... and Export PDF...
 // of the main window with the files they write and the failures they report.
-#include "editor/device_identity.h"
+#include "model/device_identity.h"
 #include "editor/editor_fixture.h"
 #include "editor/editor_settings.h"
 #include "editor/parameter_sheet.h"

@@ -1,5 +1,6 @@
 // Snapshots of a device's set: where they go, their names, how many stay.
 #include "snapshots/snapshots.h"
+#include "model/device_identity.h"
 #include "tools/kelvoctl/document_loader.h"
 
 #include <gtest/gtest.h>
@@ -77,8 +78,8 @@ TEST_F(SnapshotsTest, ASnapshotIsADataFileNamedByTimePortAndProgram) {
     ASSERT_TRUE(result.Ok()) << result.Error;
     const std::string name = fs::path(result.Path).filename().string();
     EXPECT_NE(name.find("Z-dev_ttyUSB0-KT200_V2.14.dat"), std::string::npos) << name;
-    EXPECT_EQ(DeviceProgramName(*Doc), "KT200 V2.14");
-    EXPECT_EQ(DeviceSerialNumber(*Doc), "204117");
+    EXPECT_EQ(FindDeviceIdentity(*Doc).Program, "KT200 V2.14");
+    EXPECT_EQ(FindDeviceIdentity(*Doc).SerialNumber, "204117");
     // It reads back as the same lines, both alarm instances included.
     TPtr<TFileTypeKelvo> back;
     ASSERT_EQ(ctl::LoadDocument(result.Path, back), ctl::TLoadResult::Loaded);

@@ -1,6 +1,7 @@
 // kelvoctl's commands that move a whole dialog or act on the device as a
 // whole: download, program, program-device and reset-device.
 #include "foundation/codepage.h"
+#include "model/device_identity.h"
 #include "online/kelvo_compare.h"
 #include "report/sha256.h"
 #include "shell/fileaccess.h"
@@ -199,8 +200,9 @@ struct TProgramFacts {
 
     // The device's names, while the document holds the device's dialog.
     void NameDevice(const TFileTypeKelvo& device) {
-        ProgramName = OemToUtf8(DeviceProgramName(device));
-        SerialNumber = OemToUtf8(DeviceSerialNumber(device));
+        const TDeviceIdentity identity = FindDeviceIdentity(device);
+        ProgramName = OemToUtf8(identity.Program);
+        SerialNumber = OemToUtf8(identity.SerialNumber);
     }
 };
 

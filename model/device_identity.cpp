@@ -1,4 +1,4 @@
-#include "editor/device_identity.h"
+#include "model/device_identity.h"
 
 #include "model/kelvofile.h"
 

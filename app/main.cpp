@@ -7,7 +7,7 @@
 #include "editor/restore_snapshot_dialog.h"
 #include "editor/sheet_commands.h"
 #include "foundation/gui/autodialog.h"
-#include "model/gui/value_dialogs.h"
+#include "editor/value_dialogs.h"
 #include "shell/gui/helpwindow.h"
 #include "shell/gui/inihlst.h"
 #include "shell/gui/mainwindow.h"

@@ -7,7 +7,7 @@
 #include "foundation/prompt.h"
 #include "foundation/stream.h"
 #include "online/kelvo_online.h"
-#include "shell/fileaccess.h"
+#include "foundation/filetype/fileaccess.h"
 #include "shell/gui/cursor.h"
 #include "shell/gui/filedialog.h"
 

@@ -8,7 +8,7 @@
 #include "foundation/gui/oem_text.h"
 #include "foundation/gui/vlistview.h"
 #include "online/kelvo_online.h"
-#include "shell/fileaccess.h"
+#include "foundation/filetype/fileaccess.h"
 #include "shell/gui/cursor.h"
 
 #include <QCheckBox>

@@ -5,7 +5,7 @@
 // and with "Changed only" those whose value differs from the document's file.
 // The lines a shown line stands under (its heading, its group instance, its
 // group) stay with it, so that it is still clear where it belongs.
-#include "foundation/gui/vlist_entry.h"
+#include "foundation/vlist/vlist_entry.h"
 #include "model/kelvofile.h"
 
 #include <QString>

@@ -4,7 +4,7 @@
 // written with all their instances, as a saved document holds them.
 #include "model/dlglinevalue_choice.h"
 #include "model/kelvofile.h"
-#include "shell/fileaccess.h"
+#include "foundation/filetype/fileaccess.h"
 
 #include <chrono>
 #include <cstdint>

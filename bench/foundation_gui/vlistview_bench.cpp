@@ -1,7 +1,7 @@
 // Times a full row rebuild and sorts of the virtual list view with 100,000
 // rows, once bound to an offscreen QTreeView and once without a control.
 #include "foundation/gui/vlistview.h"
-#include "foundation_gui/test_rows.h"
+#include "vlist/test_rows.h"
 
 #include <QApplication>
 #include <QTreeView>

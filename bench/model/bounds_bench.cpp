@@ -2,7 +2,7 @@
 // whose groups expand to just under a million entries, and refusing the file
 // of one count of 100 over 60,000 member lines.
 #include "model/kelvofile.h"
-#include "shell/fileaccess.h"
+#include "foundation/filetype/fileaccess.h"
 
 #include <chrono>
 #include <cstdio>

@@ -2,7 +2,7 @@
 // a data file of 100,000 lines, saving it, rebuilding the rows and sorting them.
 #include "common/large_dialog.h"
 #include "model/kelvofile.h"
-#include "shell/fileaccess.h"
+#include "foundation/filetype/fileaccess.h"
 
 #include <chrono>
 #include <cstdio>

@@ -4,7 +4,7 @@
 // their texts when a row is drawn. Rows are drawn by a delegate (highlight,
 // indentation, ellipsis, column alignment, a focus rectangle across the row),
 // typed letters search the rows, and a click on a column header sorts by it.
-#include "foundation/gui/sort_vlistview.h"
+#include "foundation/vlist/sort_vlistview.h"
 
 #include <QString>
 #include <Qt>

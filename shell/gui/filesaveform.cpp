@@ -3,7 +3,7 @@
 #include "foundation/exception.h"
 #include "foundation/prompt.h"
 #include "foundation/stream.h"
-#include "shell/fileaccess.h"
+#include "foundation/filetype/fileaccess.h"
 #include "shell/gui/controlhook.h"
 #include "shell/gui/cursor.h"
 #include "shell/gui/filedialog.h"

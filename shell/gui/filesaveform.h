@@ -6,7 +6,7 @@
 // operation holds its close lock, passes the application's idle time to its
 // document and keeps a status text for the main window's status bar.
 #include "foundation/utilcls.h"
-#include "shell/filetype.h"
+#include "foundation/filetype/filetype.h"
 #include "shell/gui/lockclose.h"
 
 #include <QList>

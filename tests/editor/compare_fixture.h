@@ -5,7 +5,7 @@
 #include "editor/compare_window.h"
 #include "editor/editor_fixture.h"
 #include "foundation/stream.h"
-#include "shell/fileaccess.h"
+#include "foundation/filetype/fileaccess.h"
 #include "shell/gui/filedialog.h"
 #include "snapshots/snapshots.h"
 

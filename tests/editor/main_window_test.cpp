@@ -6,7 +6,7 @@
 #include "shell/gui/mainform.h"
 #include "shell/gui/mainwindow.h"
 #include "shell/gui/registerform.h"
-#include "shell/text_document.h"
+#include "filetype/text_document.h"
 
 #include <QMdiArea>
 #include <QMdiSubWindow>

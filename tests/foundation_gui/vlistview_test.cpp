@@ -1,5 +1,5 @@
 #include "foundation/gui/vlistview.h"
-#include "foundation_gui/test_rows.h"
+#include "vlist/test_rows.h"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 // with SIGKILL at random points; each time the target or its backup must hold
 // one complete version, and the next save must succeed.
 #include "model/kelvofile.h"
-#include "shell/fileaccess.h"
-#include "shell/filenames.h"
+#include "foundation/filetype/fileaccess.h"
+#include "foundation/filetype/filenames.h"
 
 #include <gtest/gtest.h>
 

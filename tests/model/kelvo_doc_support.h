@@ -4,7 +4,7 @@
 // control that only remembers what the list told it.
 #include "model/kelvofile.h"
 #include "record_bytes.h"
-#include "shell/fileaccess.h"
+#include "foundation/filetype/fileaccess.h"
 
 #include <optional>
 #include <string>

@@ -6,7 +6,7 @@
 #include "model/kelvofile.h"
 #include "online/kelvo_online.h"
 #include "online/manual_host.h"
-#include "shell/fileaccess.h"
+#include "foundation/filetype/fileaccess.h"
 #include "support/scripted_prompt.h"
 #include "tools/vdevice/virtual_line.h"
 

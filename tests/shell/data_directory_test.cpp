@@ -1,5 +1,5 @@
 #include "shell/settings/ini_file.h"
-#include "shell/text_document.h"
+#include "filetype/text_document.h"
 #include "translations/mlparas.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // about an existing file, and the corrected extension however the user
 // confirmed.
 #include "shell/gui/filedialog.h"
-#include "shell/text_document.h"
+#include "filetype/text_document.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 #include "shell/gui/filedrop.h"
-#include "shell/text_document.h"
+#include "filetype/text_document.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 #include "shell/gui/filesaveform.h"
 #include "shell/gui/idledispatch.h"
 #include "shell/gui/qtprompt.h"
-#include "shell/text_document.h"
+#include "filetype/text_document.h"
 #include "support/gui_environment.h"
 #include "support/scripted_prompt.h"
 

@@ -4,7 +4,7 @@
 #include "shell/gui/mainwindow.h"
 #include "shell/gui/registerform.h"
 #include "shell/settings/ini_file.h"
-#include "shell/text_document.h"
+#include "filetype/text_document.h"
 #include "support/gui_environment.h"
 #include "support/scripted_prompt.h"
 

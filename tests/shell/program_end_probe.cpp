@@ -9,7 +9,7 @@
 #include "shell/gui/program_end.h"
 #include "shell/gui/qtprompt.h"
 #include "shell/gui/recovery.h"
-#include "shell/text_document.h"
+#include "filetype/text_document.h"
 
 #include <QApplication>
 #include <QTimer>

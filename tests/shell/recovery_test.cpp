@@ -1,7 +1,7 @@
 #include "shell/gui/filesaveform.h"
 #include "shell/gui/recovery.h"
 #include "shell/gui/registerform.h"
-#include "shell/text_document.h"
+#include "filetype/text_document.h"
 #include "support/gui_environment.h"
 #include "support/scripted_prompt.h"
 

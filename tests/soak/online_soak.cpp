@@ -16,7 +16,7 @@
 #include "model/kelvofile.h"
 #include "online/kelvo_online.h"
 #include "online/manual_host.h"
-#include "shell/fileaccess.h"
+#include "foundation/filetype/fileaccess.h"
 #include "support/sim_process.h"
 
 #include <chrono>

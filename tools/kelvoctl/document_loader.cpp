@@ -2,7 +2,7 @@
 
 #include "foundation/stream.h"
 #include "model/dlgline.h"
-#include "shell/fileaccess.h"
+#include "foundation/filetype/fileaccess.h"
 
 #include <cerrno>
 #include <cstring>

@@ -4,7 +4,7 @@
 #include "model/device_identity.h"
 #include "online/kelvo_compare.h"
 #include "report/sha256.h"
-#include "shell/fileaccess.h"
+#include "foundation/filetype/fileaccess.h"
 #include "snapshots/snapshots.h"
 #include "tools/kelvoctl/commands.h"
 #include "tools/kelvoctl/document_loader.h"

@@ -11,7 +11,7 @@
 #include "foundation/stream.h"
 #include "journal/change_journal.h"
 #include "model/dlglinevalue_choice.h"
-#include "model/gui/value_dialogs.h"
+#include "editor/value_dialogs.h"
 #include "online/kelvo_online.h"
 #include "shell/gui/aboutbox.h"
 #include "shell/gui/filedialog.h"

@@ -1,7 +1,7 @@
 #pragma once
 // The context of one load or save: the title of its messages and the records
 // of both directions.
-#include "shell/filecounts.h"
+#include "foundation/filetype/filecounts.h"
 
 #include <string>
 

@@ -1,8 +1,8 @@
-#include "shell/filetype.h"
+#include "foundation/filetype/filetype.h"
 
 #include "foundation/exception.h"
 #include "foundation/stream.h"
-#include "shell/filenames.h"
+#include "foundation/filetype/filenames.h"
 
 namespace kelvo {
 

@@ -1,4 +1,4 @@
-#include "shell/filetype.h"
+#include "foundation/filetype/filetype.h"
 
 #include "text_document.h"
 

@@ -1,4 +1,4 @@
-#include "shell/filenames.h"
+#include "foundation/filetype/filenames.h"
 
 #include <gtest/gtest.h>
 

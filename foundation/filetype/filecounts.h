@@ -5,7 +5,7 @@
 // files, bytes and errors.
 #include "foundation/stream.h"
 #include "foundation/utilcls.h"
-#include "shell/fileinfo.h"
+#include "foundation/filetype/fileinfo.h"
 
 #include <cstdint>
 #include <string>

@@ -1,6 +1,6 @@
-#include "shell/filecounts.h"
+#include "foundation/filetype/filecounts.h"
 
-#include "shell/fileaccess.h"
+#include "foundation/filetype/fileaccess.h"
 #include "support/scripted_prompt.h"
 #include "text_document.h"
 

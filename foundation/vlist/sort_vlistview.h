@@ -3,8 +3,8 @@
 // from a data source, its stable ordering by a sort key, the selection kept
 // across re-ordering and rebuilding, and the incremental row search. The
 // control that shows the rows is reached only through TVlistControl.
-#include "foundation/gui/vlist_control.h"
-#include "foundation/gui/vlist_entry.h"
+#include "foundation/vlist/vlist_control.h"
+#include "foundation/vlist/vlist_entry.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,9 +1,9 @@
-#include "shell/filecounts.h"
+#include "foundation/filetype/filecounts.h"
 
 #include "foundation/exception.h"
 #include "foundation/prompt.h"
-#include "shell/fileaccess.h"
-#include "shell/filenames.h"
+#include "foundation/filetype/fileaccess.h"
+#include "foundation/filetype/filenames.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -4,8 +4,8 @@
 // file behind it. The order of the virtual operations is fixed; document
 // types override them in place.
 #include "foundation/utilcls.h"
-#include "shell/fileaccess.h"
-#include "shell/fileinfo.h"
+#include "foundation/filetype/fileaccess.h"
+#include "foundation/filetype/fileinfo.h"
 
 #include <cstdint>
 #include <string>

@@ -1,4 +1,4 @@
-#include "foundation/gui/sort_vlistview.h"
+#include "foundation/vlist/sort_vlistview.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,4 +1,4 @@
-#include "model/gui/value_dialogs.h"
+#include "editor/value_dialogs.h"
 
 #include "model/dlglinevalue_choice.h"
 #include "model/kelvo_doc_support.h"

@@ -1,7 +1,7 @@
-#include "shell/fileinfo.h"
+#include "foundation/filetype/fileinfo.h"
 
 #include "foundation/stream.h"
-#include "shell/filenames.h"
+#include "foundation/filetype/filenames.h"
 
 #include <cinttypes>
 #include <cstdio>

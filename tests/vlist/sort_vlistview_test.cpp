@@ -1,5 +1,5 @@
-#include "foundation/gui/sort_vlistview.h"
-#include "foundation_gui/test_rows.h"
+#include "foundation/vlist/sort_vlistview.h"
+#include "vlist/test_rows.h"
 
 #include <gtest/gtest.h>
 

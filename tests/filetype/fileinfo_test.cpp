@@ -1,4 +1,4 @@
-#include "shell/fileinfo.h"
+#include "foundation/filetype/fileinfo.h"
 
 #include "foundation/stream.h"
 #include "text_document.h"

@@ -1,4 +1,4 @@
-#include "shell/fileaccess.h"
+#include "foundation/filetype/fileaccess.h"
 
 #include <utility>
 

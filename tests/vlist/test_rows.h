@@ -1,7 +1,7 @@
 #pragma once
 // Rows for list tests: entries with a sort number and column texts, held in a
 // vector that plays the data source.
-#include "foundation/gui/vlist_entry.h"
+#include "foundation/vlist/vlist_entry.h"
 
 #include <memory>
 #include <new>

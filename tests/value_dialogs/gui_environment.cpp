@@ -1,0 +1,3 @@
+#include "support/gui_environment.h"
+
+KELVO_GUI_TEST_ENVIRONMENT("value_dialogs_tests");

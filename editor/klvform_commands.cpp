@@ -22,7 +22,7 @@ void TKlvForm::CopyLines(TCopyLines lines) {
 void TKlvForm::GoOnline(TConnectTarget target) {
     if (!FOnline)
         return;
-    FOnline->GoOnline(PortArgument(target), 0);
+    FOnline->GoOnline(target, 0);
     NotePortProblem();
     FLanguageMark = 0;
     SyncOptions();

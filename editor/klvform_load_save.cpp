@@ -94,7 +94,7 @@ void TKlvForm::LoadFromStream(TStream* stream, std::int64_t count) {
         SyncOptions();
         document->RebuildDisplay();
         if (!stream) {
-            FOnline->GoOnline(0, 0);
+            FOnline->GoOnline(TConnectTarget::LastPort, 0);
             NotePortProblem();
             FLanguageMark = 0;
             SyncOptions();

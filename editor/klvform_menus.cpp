@@ -115,7 +115,7 @@ TActionState TKlvForm::ActionState() const {
     state.ExportRows = document && HasExportRows(*document);
     if (const TKelvoOnline* online = FOnline.get())
         state.CanConnect = [online](TConnectTarget target) {
-            return online->CanConnect(PortArgument(target));
+            return online->CanConnect(target);
         };
     return state;
 }

@@ -16,7 +16,8 @@ constexpr TConnectTarget ComPort(int port) {
     return static_cast<TConnectTarget>(port);
 }
 
-// The port number the online operation's GoOnline and CanConnect take.
+// The number of target: the Tag of its connect action, and the port the
+// link opens for a COM port.
 constexpr int PortArgument(TConnectTarget target) {
     return static_cast<int>(target);
 }

@@ -65,13 +65,14 @@ void TKelvoOnline::ApplyPendingEdit() {
     }
 }
 
-void TKelvoOnline::GoOnline(int port, int baud) {
+void TKelvoOnline::GoOnline(TConnectTarget target, int baud) {
     TLockScope lock(*this);
     StopTimerAndRepaint();
-    if (port == -2) {
-        GoOnline(0, 0);
+    if (target == TConnectTarget::Scan) {
+        GoOnline(TConnectTarget::LastPort, 0);
         return;
     }
+    const int port = PortArgument(target);
     if (port < 0) {
         GoOffline();
         return;
@@ -89,7 +90,7 @@ void TKelvoOnline::GoOnline(int port, int baud) {
         RunDialogue();
     } catch (...) {
         FResult.Outcome = TOutcome::TimerFailed;
-        GoOnline(-1, 0);
+        GoOnline(TConnectTarget::Offline, 0);
         Prompt().Ask(text::GoOnlineCaption, text::TimersExhausted(), TPromptIcon::Error,
                      TPromptButtons::Ok);
     }
@@ -170,7 +171,7 @@ void TKelvoOnline::RunDialogue() {
 }
 
 void TKelvoOnline::RestoreOldData(bool withMessage, TWriteFailure failure) {
-    GoOnline(-1, 0);
+    GoOnline(TConnectTarget::Offline, 0);
     FSession.RefreshPassRunning = false;
     FDocument.Entries = FDocument.OldEntries;
     FDocument.Info = FDocument.OldInfo;
@@ -180,7 +181,8 @@ void TKelvoOnline::RestoreOldData(bool withMessage, TWriteFailure failure) {
                      TPromptButtons::Ok);
 }
 
-bool TKelvoOnline::CanConnect(int tag) const {
+bool TKelvoOnline::CanConnect(TConnectTarget target) const {
+    const int tag = PortArgument(target);
     const TKelvoStream& stream = FSession.Stream();
     const bool online = stream.IsOpen();
     if (tag == 0)
@@ -198,7 +200,7 @@ void TKelvoOnline::SetBaudRate(int baud) {
     const bool wasOnline = IsOnline();
     FSession.Stream().SetBaud(baud);
     if (wasOnline)
-        GoOnline(0, 0);
+        GoOnline(TConnectTarget::LastPort, 0);
     else
         UpdateStatus();
 }

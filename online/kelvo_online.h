@@ -12,6 +12,7 @@
 // lock's owner must not destroy the document or this object from inside
 // Unlock: a window closed there has to be deleted later, from the event loop.
 #include "model/kelvofile.h"
+#include "online/connect_target.h"
 #include "online/kelvo_session.h"
 #include "online/online_host.h"
 
@@ -98,12 +99,12 @@ public:
     const TKelvoSession& Session() const { return FSession; }
     void SetView(TOnlineView* view) { FView = view; }
 
-    // port 1..255 goes online there (baud 0 keeps the rate), 0 and -2 on the
-    // current port, -1 (any other negative) goes offline. Runs the whole
+    // A COM port goes online there (baud 0 keeps the rate), LastPort and
+    // Scan on the current port, Offline goes offline. Runs the whole
     // dialogue with the user.
-    void GoOnline(int port, int baud = 0);
-    // Whether a connect action with this tag can run now.
-    bool CanConnect(int tag) const;
+    void GoOnline(TConnectTarget target, int baud = 0);
+    // Whether a connect action for target can run now.
+    bool CanConnect(TConnectTarget target) const;
     bool IsOnline() const { return FSession.IsOnline(); }
     TOutcome LastOutcome() const { return FResult.Outcome; }
     const TOnlineResult& LastResult() const { return FResult; }

@@ -169,7 +169,7 @@ void TKelvoOnline::TimerWork() {
         }
         if (gone || stream.GoodExchanges() == good) {
             if (gone || ++session.MissingAnswers > SilentCyclesAllowed) {
-                GoOnline(-1, 0);
+                GoOnline(TConnectTarget::Offline, 0);
                 Prompt().Ask(online_text::RefreshCaption, online_text::DeviceSilent(),
                              TPromptIcon::Warning, TPromptButtons::Ok);
             }

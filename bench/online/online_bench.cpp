@@ -107,7 +107,7 @@ void DownloadDemo() {
             Counting(VirtualLineOpener(std::make_shared<TVirtualDevice>(BuiltinDemoDialog()), true),
                      counts));
         const auto t = Clock::now();
-        online.GoOnline(1, Baud);
+        online.GoOnline(ComPort(1), Baud);
         const double seconds = Since(t);
         if (!online.IsOnline())
             std::printf("download of the demonstration dialog failed\n");
@@ -115,7 +115,7 @@ void DownloadDemo() {
             best = seconds;
             line = counts.Seconds();
         }
-        online.GoOnline(-1, 0);
+        online.GoOnline(TConnectTarget::Offline, 0);
     }
     std::printf("download of the demonstration dialog: %.1f ms, its bytes need %.1f ms\n",
                 best * 1000, line * 1000);
@@ -131,7 +131,7 @@ void RefreshCycle() {
     TKelvoOnline online(doc, &ticks, nullptr, &view);
     online.Session().Stream().SetLineOpener(Counting(
         VirtualLineOpener(std::make_shared<TVirtualDevice>(BuiltinDemoDialog()), false), counts));
-    online.GoOnline(1, Baud);
+    online.GoOnline(ComPort(1), Baud);
     view.Rows = doc.List().GetRowCount();
     constexpr int Cycles = 500;
     // Warm up: the first cycles read every line once.

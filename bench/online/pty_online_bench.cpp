@@ -56,7 +56,7 @@ TDownload Download(const std::string& link) {
         TKelvoOnline online(doc, &ticks, nullptr, nullptr);
         online.Session().Stream().SetLineOpener(DevicePathOpener(link));
         const auto t = Clock::now();
-        online.GoOnline(1, Baud);
+        online.GoOnline(ComPort(1), Baud);
         const double seconds = std::chrono::duration<double>(Clock::now() - t).count();
         if (online.IsOnline() && seconds < best.Seconds) {
             best.Seconds = seconds;
@@ -64,7 +64,7 @@ TDownload Download(const std::string& link) {
                              online.Session().Stream().FailedExchanges();
             best.Done = true;
         }
-        online.GoOnline(-1, 0);
+        online.GoOnline(TConnectTarget::Offline, 0);
     }
     return best;
 }
@@ -111,7 +111,7 @@ void ProcessorShareOnline() {
     TWindowView view;
     TKelvoOnline online(doc, &ticks, nullptr, &view);
     online.Session().Stream().SetLineOpener(DevicePathOpener(sim.Link));
-    online.GoOnline(1, Baud);
+    online.GoOnline(ComPort(1), Baud);
     if (!online.IsOnline()) {
         TableRow(what, "could not go online", "<= 1%", 0);
         return;

@@ -24,7 +24,7 @@ TEST_F(AdapterLatencyTest, GoOnlineWithOldDataWritesThemBack) {
     SimLine(lines, 0x0025)->Raw = RawLong(750);
     LoadLines(lines);
     Prompt.Answers = {IdYes};
-    Online.GoOnline(1, 0);
+    Online.GoOnline(ComPort(1), 0);
     ASSERT_EQ(Prompt.Asked.size(), 2u);
     EXPECT_EQ(Prompt.Asked[0].Text,
               Success + "New values are different! Reprogram device?" +
@@ -74,7 +74,7 @@ TEST_F(AdapterLatencyTest, EditsProgramAndResetWithBusyAnswersAndLostReplies) {
 
 TEST_F(AdapterLatencyTest, SilentDeviceIsStillRecognised) {
     SilenceDevice();
-    Online.GoOnline(1, 0);
+    Online.GoOnline(ComPort(1), 0);
     ASSERT_EQ(Prompt.Asked.size(), 1u);
     EXPECT_EQ(Prompt.Asked[0].Text,
               "Could not connect to an Kelvo device!\n\nGoing offline again.");
@@ -107,7 +107,7 @@ TEST_F(VanishingLineTest, GoesOfflineAtTheFirstFailureAndConnectsAgainWhenBack) 
     Prompt.Asked.clear();
     Prompt.Answers = {IdOk};
     const int opened = Line.Opened;
-    Online.GoOnline(0, 0);
+    Online.GoOnline(TConnectTarget::LastPort, 0);
     EXPECT_TRUE(Online.IsOnline());
     EXPECT_EQ(Line.Opened, opened + 1);
     EXPECT_FALSE(Session().Stream().Disconnected());
@@ -115,7 +115,7 @@ TEST_F(VanishingLineTest, GoesOfflineAtTheFirstFailureAndConnectsAgainWhenBack) 
 
 TEST_F(VanishingLineTest, DownloadEndsAtOnceWhenTheDeviceGoes) {
     Line.WritesLeft = 5;
-    Online.GoOnline(1, 0);
+    Online.GoOnline(ComPort(1), 0);
     EXPECT_FALSE(Online.IsOnline());
     EXPECT_TRUE(Session().Stream().Disconnected());
     EXPECT_EQ(Line.CallsAfterGone, 1);

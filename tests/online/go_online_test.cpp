@@ -15,7 +15,7 @@ const std::string Restored = "Restored old data.\n\nGoing offline again.";
 using GoOnlineTest = OnlineFixture;
 
 TEST_F(GoOnlineTest, EmptyDocumentDownloadsAndStaysOnline) {
-    Online.GoOnline(1, 0);
+    Online.GoOnline(ComPort(1), 0);
     ASSERT_EQ(Prompt.Asked.size(), 1u);
     EXPECT_EQ(Prompt.Asked[0].Caption, "Go Online");
     EXPECT_EQ(Prompt.Asked[0].Text, Success);
@@ -38,7 +38,7 @@ TEST_F(GoOnlineTest, EqualDataAndReadOnlyLiveChangesOnlyInform) {
     // A read-only live value that moved is no reason to ask.
     SimLine(lines, 0x0021)->Raw = RawDouble(99.0);
     LoadLines(lines);
-    Online.GoOnline(1, 0);
+    Online.GoOnline(ComPort(1), 0);
     ASSERT_EQ(Prompt.Asked.size(), 1u);
     EXPECT_EQ(Prompt.Asked[0].Text, Success + "All programmable values are equal!");
     EXPECT_EQ(Prompt.Asked[0].Buttons, TPromptButtons::Ok);
@@ -53,7 +53,7 @@ TEST_F(GoOnlineTest, ReadOnlyDifferenceAsksOkCancelAndCancelRestores) {
     Doc.Info.SetModified(TFileInfo::UndeterminedSize);
     const int count = Doc.Entries.Count();
     Prompt.Answers = {IdCancel};
-    Online.GoOnline(1, 0);
+    Online.GoOnline(ComPort(1), 0);
     ASSERT_EQ(Prompt.Asked.size(), 2u);
     EXPECT_EQ(Prompt.Asked[0].Text,
               Success + "Some labels are different.All programmable values are equal!" + Hint);
@@ -75,7 +75,7 @@ TEST_F(GoOnlineTest, ChangedValueYesNoAndCancel) {
     // No: the device's values stay in the document, online.
     LoadLines(lines);
     Prompt.Answers = {IdNo};
-    Online.GoOnline(1, 0);
+    Online.GoOnline(ComPort(1), 0);
     ASSERT_EQ(Prompt.Asked.size(), 1u);
     EXPECT_EQ(Prompt.Asked[0].Text, question);
     EXPECT_EQ(Prompt.Asked[0].Buttons, TPromptButtons::YesNoCancel);
@@ -86,11 +86,11 @@ TEST_F(GoOnlineTest, ChangedValueYesNoAndCancel) {
     EXPECT_EQ(Online.LastOutcome(), TKelvoOnline::TOutcome::KeptDevice);
 
     // Cancel: the old data come back, offline.
-    Online.GoOnline(-1);
+    Online.GoOnline(TConnectTarget::Offline);
     LoadLines(lines);
     Prompt.Asked.clear();
     Prompt.Answers = {IdCancel};
-    Online.GoOnline(1, 0);
+    Online.GoOnline(ComPort(1), 0);
     ASSERT_EQ(Prompt.Asked.size(), 2u);
     EXPECT_EQ(Prompt.Asked[1].Text, Restored);
     EXPECT_FALSE(Online.IsOnline());
@@ -101,7 +101,7 @@ TEST_F(GoOnlineTest, ChangedValueYesNoAndCancel) {
     // Yes: written and programmed into the device.
     Prompt.Asked.clear();
     Prompt.Answers = {IdYes};
-    Online.GoOnline(1, 0);
+    Online.GoOnline(ComPort(1), 0);
     ASSERT_EQ(Prompt.Asked.size(), 2u);
     EXPECT_EQ(Prompt.Asked[1].Text, "Reprogramming successful!");
     EXPECT_EQ(Prompt.Asked[1].Icon, TPromptIcon::Information);
@@ -125,7 +125,7 @@ TEST_F(GoOnlineTest, ComparisonKeepsInStepAcrossMissingAndExtraLines) {
         LoadLines(lines);
         Prompt.Asked.clear();
         Prompt.Answers = {IdCancel};
-        Online.GoOnline(1, 0);
+        Online.GoOnline(ComPort(1), 0);
         EXPECT_FALSE(Online.IsOnline());
         return Prompt.Asked.empty() ? std::string() : Prompt.Asked[0].Text;
     };
@@ -173,7 +173,7 @@ TEST_F(GoOnlineTest, CancelRestoresHiddenInstances) {
     const int rows = Doc.List().GetRowCount();
     ASSERT_GT(hidden, 0);
     Prompt.Answers = {IdCancel};
-    Online.GoOnline(1, 0);
+    Online.GoOnline(ComPort(1), 0);
     ASSERT_EQ(Prompt.Asked.size(), 2u);
     EXPECT_EQ(Prompt.Asked[1].Text, Restored);
     EXPECT_EQ(Doc.Entries.HiddenCount, hidden);
@@ -202,7 +202,7 @@ TEST_F(LiveEditableTest, ReadjustWritesOnlyLiveLines) {
     Find(0x0071)->Flags |= flags::Hidden;
     Find(0x0071)->Value->SetLong(99);
     Prompt.Answers = {IdYes};
-    Online.GoOnline(1, 0);
+    Online.GoOnline(ComPort(1), 0);
     ASSERT_EQ(Prompt.Asked.size(), 2u);
     EXPECT_EQ(Prompt.Asked[0].Text, Success + "Position has changed! Readjust?" + Hint);
     EXPECT_EQ(Prompt.Asked[0].Buttons, TPromptButtons::YesNoCancel);
@@ -225,12 +225,12 @@ TEST_F(LiveEditableTest, TheResultCountsTheLinesEachAnswerWrote) {
             if (before < 0)
                 before = Device->Counters().Commands;
         };
-        Online.GoOnline(1, 0);
+        Online.GoOnline(ComPort(1), 0);
         Prompt.OnAsk = nullptr;
         EXPECT_EQ(Online.LastOutcome(), TKelvoOnline::TOutcome::Written);
         EXPECT_EQ(Online.LastResult().Failure, TKelvoOnline::TWriteFailure::None);
         EXPECT_EQ(Online.LastResult().LinesWritten, Device->Counters().Commands - before - 2);
-        Online.GoOnline(-1, 0);
+        Online.GoOnline(TConnectTarget::Offline, 0);
         return Online.LastResult();
     };
     const TKelvoOnline::TOnlineResult readjust = linesWritten(0x0025);
@@ -247,7 +247,7 @@ TEST_F(LiveEditableTest, FullReprogramWritesEveryEditableLine) {
     SimLine(lines, 0x0071)->Raw = RawLong(23);
     LoadLines(lines);
     Prompt.Answers = {IdYes};
-    Online.GoOnline(1, 0);
+    Online.GoOnline(ComPort(1), 0);
     EXPECT_EQ(Prompt.Asked[0].Text, Success + "New values are different! Reprogram device?" + Hint);
     EXPECT_EQ(DeviceLong(0x0025), 640);
     EXPECT_EQ(DeviceLong(0x0071), 23);
@@ -282,7 +282,7 @@ protected:
 
 TEST_F(StructureTest, WithoutConversionTheDataCannotBeProgrammed) {
     Prompt.Answers = {IdOk};
-    Online.GoOnline(1, 0);
+    Online.GoOnline(ComPort(1), 0);
     ASSERT_EQ(Prompt.Asked.size(), 1u);
     EXPECT_EQ(Prompt.Asked[0].Text,
               Success + "Old data are not compatible and can't be programmed in this device!" +
@@ -298,7 +298,7 @@ TEST_F(StructureTest, WithoutConversionTheDataCannotBeProgrammed) {
 TEST_F(StructureTest, ConvertedDataAreWritten) {
     SetOldDataConversion({FindRowZero, ConvertSetsContrast});
     Prompt.Answers = {IdYes};
-    Online.GoOnline(1, 0);
+    Online.GoOnline(ComPort(1), 0);
     ASSERT_EQ(Prompt.Asked.size(), 2u);
     EXPECT_EQ(Prompt.Asked[0].Text,
               Success + "Incompatible old data can be converted! Reprogram device?" + Hint);
@@ -313,7 +313,7 @@ TEST_F(StructureTest, ConvertedDataAreWritten) {
 TEST_F(StructureTest, FailedConversionRestoresOldData) {
     SetOldDataConversion({FindRowZero, ConvertFails});
     Prompt.Answers = {IdYes};
-    Online.GoOnline(1, 0);
+    Online.GoOnline(ComPort(1), 0);
     ASSERT_EQ(Prompt.Asked.size(), 2u);
     EXPECT_EQ(Prompt.Asked[1].Text, "Reprogramming failed!\n" + Restored);
     EXPECT_FALSE(Online.IsOnline());
@@ -328,7 +328,7 @@ TEST_F(GoOnlineTest, DeviceFallingSilentWhileWritingRestoresOldData) {
     LoadLines(lines);
     Prompt.Answers = {IdYes};
     Prompt.OnAsk = [this] { SilenceDevice(); };
-    Online.GoOnline(1, 0);
+    Online.GoOnline(ComPort(1), 0);
     ASSERT_EQ(Prompt.Asked.size(), 2u);
     EXPECT_EQ(Prompt.Asked[1].Text, "Reprogramming failed!\n" + Restored);
     EXPECT_FALSE(Online.IsOnline());
@@ -345,7 +345,7 @@ TEST_F(GoOnlineTest, MissingPortLeavesTheDocumentAlone) {
     Session().Stream().SetLineOpener([device](int port) -> std::unique_ptr<TComLine> {
         return port == 7 ? nullptr : device(port);
     });
-    Online.GoOnline(7, 0);
+    Online.GoOnline(ComPort(7), 0);
     ASSERT_EQ(Prompt.Asked.size(), 1u);
     EXPECT_EQ(Prompt.Asked[0].Text, "COM7 is missing or already in use!\n\nGoing offline again.");
     EXPECT_EQ(Prompt.Asked[0].Icon, TPromptIcon::Error);
@@ -357,7 +357,7 @@ TEST_F(GoOnlineTest, SilentDeviceGivesNoDialogAndKeepsOldData) {
     LoadDeviceDialog();
     Find(0x0025)->Value->SetLong(321);
     SilenceDevice();
-    Online.GoOnline(1, 0);
+    Online.GoOnline(ComPort(1), 0);
     ASSERT_EQ(Prompt.Asked.size(), 1u);
     EXPECT_EQ(Prompt.Asked[0].Text,
               "Could not connect to an Kelvo device!\n\nGoing offline again.");
@@ -368,7 +368,7 @@ TEST_F(GoOnlineTest, SilentDeviceGivesNoDialogAndKeepsOldData) {
 
 TEST_F(GoOnlineTest, NoTimerGoesOfflineKeepingTheDownload) {
     Ticks.Exhausted = true;
-    Online.GoOnline(1, 0);
+    Online.GoOnline(ComPort(1), 0);
     ASSERT_EQ(Prompt.Asked.size(), 1u);
     EXPECT_EQ(Prompt.Asked[0].Text, "No more system timers available!\n\nGoing offline again.");
     EXPECT_EQ(Prompt.Asked[0].Icon, TPromptIcon::Error);
@@ -377,22 +377,22 @@ TEST_F(GoOnlineTest, NoTimerGoesOfflineKeepingTheDownload) {
 }
 
 TEST_F(GoOnlineTest, ConnectRulesAndReconnect) {
-    EXPECT_FALSE(Online.CanConnect(-1));
-    EXPECT_TRUE(Online.CanConnect(-2));
-    EXPECT_TRUE(Online.CanConnect(3));
-    EXPECT_FALSE(Online.CanConnect(0)) << "no port used yet";
+    EXPECT_FALSE(Online.CanConnect(TConnectTarget::Offline));
+    EXPECT_TRUE(Online.CanConnect(TConnectTarget::Scan));
+    EXPECT_TRUE(Online.CanConnect(ComPort(3)));
+    EXPECT_FALSE(Online.CanConnect(TConnectTarget::LastPort)) << "no port used yet";
     GoOnlineQuietly();
-    EXPECT_TRUE(Online.CanConnect(-1));
-    EXPECT_FALSE(Online.CanConnect(-2));
-    EXPECT_FALSE(Online.CanConnect(0));
-    EXPECT_FALSE(Online.CanConnect(1));
-    EXPECT_TRUE(Online.CanConnect(2));
-    // Port -2 goes online again on the current port, with the whole dialogue.
-    Online.GoOnline(-2);
+    EXPECT_TRUE(Online.CanConnect(TConnectTarget::Offline));
+    EXPECT_FALSE(Online.CanConnect(TConnectTarget::Scan));
+    EXPECT_FALSE(Online.CanConnect(TConnectTarget::LastPort));
+    EXPECT_FALSE(Online.CanConnect(ComPort(1)));
+    EXPECT_TRUE(Online.CanConnect(ComPort(2)));
+    // Scan goes online again on the current port, with the whole dialogue.
+    Online.GoOnline(TConnectTarget::Scan);
     EXPECT_EQ(Prompt.Asked.size(), 1u);
     EXPECT_TRUE(Online.IsOnline());
-    Online.GoOnline(-1);
-    EXPECT_TRUE(Online.CanConnect(0));
+    Online.GoOnline(TConnectTarget::Offline);
+    EXPECT_TRUE(Online.CanConnect(TConnectTarget::LastPort));
 }
 
 TEST_F(GoOnlineTest, BaudChangeReconnectsOnlineAndOnlyStoresOffline) {
@@ -409,7 +409,7 @@ TEST_F(GoOnlineTest, BaudChangeReconnectsOnlineAndOnlyStoresOffline) {
 
 TEST_F(GoOnlineTest, CloseRequestedDuringTheDialogueIsCarriedOutAfterwards) {
     Prompt.OnAsk = [this] { EXPECT_FALSE(Lock.RequestClose()); };
-    Online.GoOnline(1, 0);
+    Online.GoOnline(ComPort(1), 0);
     EXPECT_TRUE(Lock.Closed);
     EXPECT_EQ(Lock.Count, 0);
     EXPECT_FALSE(Ticks.Running());

@@ -145,7 +145,7 @@ TEST_F(GroupCountTest, OldDataWithAnotherCountExpandTheDownloadedGroup) {
     Find(Delay, 2)->Value->SetLong(33);
 
     Prompt.Answers = {IdYes, IdOk};
-    Online.GoOnline(1);
+    Online.GoOnline(ComPort(1));
     ASSERT_EQ(Prompt.Asked.size(), 2u);
     EXPECT_EQ(Prompt.Asked[1].Text, "Reprogramming successful!");
     EXPECT_EQ(DeviceLong(Count), 3);

@@ -31,7 +31,7 @@ protected:
     }
     void ReprogramWithYes() {
         Prompt.Answers = {IdYes};
-        Online.GoOnline(1, 0);
+        Online.GoOnline(ComPort(1), 0);
         ASSERT_EQ(Prompt.Asked.size(), 2u);
         EXPECT_NE(Prompt.Asked[0].Text.find("Incompatible old data can be converted!"),
                   std::string::npos);

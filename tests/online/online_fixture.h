@@ -79,7 +79,7 @@ protected:
     // Goes online on port 1 and acknowledges the box.
     void GoOnlineQuietly() {
         Prompt.Answers.push_back(IdOk);
-        Online.GoOnline(1, 0);
+        Online.GoOnline(ComPort(1), 0);
         Prompt.Asked.clear();
     }
 

@@ -46,7 +46,7 @@ TEST_F(OnlineStatus, OnlineTheStatusNamesTheRateThePortAndTheBaudRate) {
         text, std::regex("Line 1/[0-9]+: \"0x[0-9A-F]{4} [0-9A-F]{4} [0-9A-F]{4} \\[0\\]\"\t "
                          "[0-9]+\\.[0-9] Messages/sec on COM 1 at 115200 Baud")))
         << text;
-    Online.GoOnline(-1, 0);
+    Online.GoOnline(TConnectTarget::Offline, 0);
     EXPECT_TRUE(Online.StatusText(0).ends_with("\t Offline"));
 }
 

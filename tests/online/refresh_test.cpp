@@ -262,7 +262,7 @@ TEST_F(PendingEditTest, GoingOfflineAppliesTheEditToTheDocument) {
     TPtr<TEntry> edit(new TEntry(*Find(0x0025)));
     edit->Value->SetLong(1234);
     Session().PendingEntry = std::move(edit);
-    Online.GoOnline(-1);
+    Online.GoOnline(TConnectTarget::Offline);
     EXPECT_FALSE(Session().PendingEntry);
     EXPECT_EQ(Find(0x0025)->Value->GetLong(), 1234);
     EXPECT_TRUE(Doc.Info.IsModified());
@@ -271,7 +271,7 @@ TEST_F(PendingEditTest, GoingOfflineAppliesTheEditToTheDocument) {
 
     // The next go-online offers to write it.
     Prompt.Answers = {IdYes};
-    Online.GoOnline(1);
+    Online.GoOnline(ComPort(1));
     ASSERT_EQ(Prompt.Asked.size(), 2u);
     EXPECT_NE(Prompt.Asked[0].Text.find("New values are different!"), std::string::npos);
     EXPECT_EQ(DeviceLong(0x0025), 1234);
@@ -296,7 +296,7 @@ TEST_F(PendingEditTest, AnEditedCountExpandsItsGroup) {
     TPtr<TEntry> edit(new TEntry(*Find(0x0060)));
     edit->Value->SetLong(3);
     Session().PendingEntry = std::move(edit);
-    Online.GoOnline(-1);
+    Online.GoOnline(TConnectTarget::Offline);
     ASSERT_NE(Find(0x0062, 2), nullptr);
     EXPECT_EQ(Find(0x0062, 2)->HiddenByCount, 0);
 }

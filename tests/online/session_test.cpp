@@ -40,7 +40,7 @@ TEST_F(SessionTest, TheDocumentIsOnlineThroughItsSession) {
     GoOnlineQuietly();
     EXPECT_TRUE(Doc.IsOnline());
     EXPECT_TRUE(Session().Ticking());
-    Online.GoOnline(-1, 0);
+    Online.GoOnline(TConnectTarget::Offline, 0);
     EXPECT_FALSE(Doc.IsOnline());
 }
 

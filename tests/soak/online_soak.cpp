@@ -216,7 +216,7 @@ int main(int argc, char** argv) {
         for (int attempt = 0; attempt < 5 && !online.IsOnline(); ++attempt) {
             ::alarm(WatchdogSeconds);
             exchanges.Restart();
-            online.GoOnline(1, 0);
+            online.GoOnline(ComPort(1), 0);
             exchanges.Update();
         }
         if (!online.IsOnline()) {
@@ -309,7 +309,7 @@ int main(int argc, char** argv) {
         // The round ends: offline by hand when the device kept answering.
         if (online.IsOnline()) {
             ::alarm(WatchdogSeconds);
-            online.GoOnline(-1, 0);
+            online.GoOnline(TConnectTarget::Offline, 0);
         }
         exchanges.Update();
         device.Stop();

@@ -191,7 +191,7 @@ bool TOnlineSession::GoOnline() {
     };
     StartProgress("downloading the dialog",
                   [this] { return std::to_string(FDocument->Entries.Count()) + " lines"; });
-    FOnline.GoOnline(FConnection.Port, FConnection.Baud);
+    FOnline.GoOnline(ComPort(FConnection.Port), FConnection.Baud);
     StopProgress();
     FPrompt.OnAnswer = nullptr;
     using TOutcome = TKelvoOnline::TOutcome;

@@ -44,6 +44,7 @@ class TKelvoOnline;
 class TMemoTab;
 class TVlistView;
 class TEditorHost;
+class TValueHistory;
 
 class TKlvForm : public TFiletypeForm<TFileTypeKelvo> {
     Q_OBJECT
@@ -99,6 +100,11 @@ public:
     // The Tag of Program Device (2) or Reset Device (1).
     void RequestDeviceCommand(int tag);
     void EditValue();
+    // Edit > Undo and Redo: the last change of a value, online in the device.
+    void Undo();
+    void Redo();
+    // The undo history of the current document, or null without one.
+    TValueHistory* History() const { return FHistory.get(); }
     void UpdateLog();
     // Shows the rows the filter field and "Changed only" let through.
     void ApplyFilter();
@@ -195,6 +201,9 @@ private:
     QWidget* EnterCurrentPage();
     void KelvoListViewChange(int row);
     void NotePortProblem();
+    // A go-online that put the device's lines in place of the document's
+    // leaves nothing to undo.
+    void ForgetHistoryIfReplaced();
     std::string WithPortProblem(const std::string& status) const;
     // "COM3 is /dev/ttyUSB0: " and the reason.
     std::string PortProblem(const std::string& reason) const;
@@ -242,6 +251,8 @@ private:
     std::unique_ptr<TExportAction> FExport;
     std::unique_ptr<TEditorHost> FHost;
     std::unique_ptr<TKelvoOnline> FOnline;
+    // Goes after FOnline, which reports to it.
+    std::unique_ptr<TValueHistory> FHistory;
     std::unique_ptr<TMemoTab> FMemoTab;
     std::unique_ptr<TControlWndproc<QTabBar>> FTabHook;
     std::unique_ptr<TControlWndprocImp> FFindKeyHook;

@@ -251,7 +251,7 @@ private:
     std::unique_ptr<TExportAction> FExport;
     std::unique_ptr<TEditorHost> FHost;
     std::unique_ptr<TKelvoOnline> FOnline;
-    // Goes after FOnline, which reports to it.
+    // FOnline reports to it: the window lets FOnline go first.
     std::unique_ptr<TValueHistory> FHistory;
     std::unique_ptr<TMemoTab> FMemoTab;
     std::unique_ptr<TControlWndproc<QTabBar>> FTabHook;

@@ -226,6 +226,33 @@ TEST_F(UndoRedo, AnUndoTheDeviceNeverTakesGoesIntoTheDocumentAndTheJournalAsRefu
     EXPECT_EQ(rows[0].NewValue, "500");
 }
 
+TEST_F(UndoRedo, ARefusedEditThatANewerOneReplacedIsRecordedAsRefusedAndNotUndone) {
+    LoadDeviceDialog();
+    GoOnline();
+    Device->Options().SilentAfter = Device->Counters().Messages;
+    Edit(Filter, "750");
+    Cycle();
+    Device->Options().SilentAfter = -1;
+    Edit(Filter, "800");
+    Cycle();
+    Cycle();
+    ASSERT_EQ(DeviceLong(Filter), 800);
+
+    const std::vector<TJournalEntry> rows = Journal();
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].NewValue, "800");
+    EXPECT_EQ(rows[0].Result, TJournalResult::Equal);
+    EXPECT_EQ(rows[1].NewValue, "750");
+    EXPECT_EQ(rows[1].Result, TJournalResult::Refused);
+    EXPECT_EQ(rows[1].OldValue, "500");
+
+    // The history holds what the device took: one change, from 500.
+    Trigger(UndoAction());
+    Cycle();
+    EXPECT_EQ(DeviceLong(Filter), 500);
+    EXPECT_FALSE(Enabled(UndoAction()));
+}
+
 TEST_F(UndoRedo, AJournalThatCannotBeOpenedStopsTheEditAndNothingIsWritten) {
     LoadDeviceDialog();
     GoOnline();

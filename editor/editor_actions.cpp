@@ -46,6 +46,26 @@ bool Copyable(const TActionState& state, int tag) {
     return !state.Empty && (CopyLinesOf(tag) == TCopyLines::All || state.SelectionFocused);
 }
 
+bool CanUndo(const TActionState& state, int) {
+    return state.CanUndo;
+}
+bool CanRedo(const TActionState& state, int) {
+    return state.CanRedo;
+}
+// "&Undo Setpoint = 1500": the entry names the change it goes over.
+QString MoveCaption(const QString& verb, const QString& change) {
+    if (change.isEmpty())
+        return verb;
+    QString named = change;
+    return verb + ' ' + named.replace('&', "&&");
+}
+QString UndoCaption(const TActionState& state) {
+    return MoveCaption("&Undo", state.UndoText);
+}
+QString RedoCaption(const TActionState& state) {
+    return MoveCaption("&Redo", state.RedoText);
+}
+
 // What the actions run.
 void GoOnline(TKlvForm& window, int tag) {
     window.GoOnline(ConnectTargetOf(tag));
@@ -81,12 +101,31 @@ TActionRow GoOnlineComRow(int port) {
 
 std::vector<TActionRow> MakeRows() {
     std::vector<TActionRow> rows = {
+        {.Name = "ActionUndo",
+         .Caption = "&Undo",
+         .Hint = "Undo the last change of a value, in the device too if online",
+         .Keys = {"Ctrl+Z"},
+         .Category = "Edit",
+         .Enabled = CanUndo,
+         .Execute = [](TKlvForm& window, int) { window.Undo(); },
+         .Menu = TActionMenu::Edit,
+         .CaptionNow = UndoCaption},
+        {.Name = "ActionRedo",
+         .Caption = "&Redo",
+         .Hint = "Redo the last change of a value that was undone",
+         .Keys = {"Ctrl+Y"},
+         .Category = "Edit",
+         .Enabled = CanRedo,
+         .Execute = [](TKlvForm& window, int) { window.Redo(); },
+         .Menu = TActionMenu::Edit,
+         .CaptionNow = RedoCaption},
         {.Name = "ActionCut",
          .Caption = "Cu&t\tCtrl+X / Shift+Del",
          .Hint = "Cut the current selection and put it on the clipboard",
          .Category = "Edit",
          .Execute = [](TKlvForm&, int) { SendShortcut(ShortcutCtrlX); },
          .Menu = TActionMenu::Edit,
+         .SeparatorBefore = true,
          .Icon = IconCut},
         {.Name = "ActionCopy",
          .Caption = "&Copy\tCtrl+C / Ctrl+Ins",

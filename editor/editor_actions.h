@@ -35,6 +35,12 @@ struct TActionState {
     bool DeviceFree = false;       // online, and no device exchange running
     bool SelectionFocused = false; // the list has the focus and a selected row
     bool ExportRows = false;       // the document has a line an export writes
+    // The changes Undo and Redo go over ("Setpoint = 1500"), empty when none,
+    // and whether they can run now.
+    QString UndoText{};
+    QString RedoText{};
+    bool CanUndo = false;
+    bool CanRedo = false;
     // The connect rule of the online operation; empty without one.
     std::function<bool(TConnectTarget)> CanConnect;
 };
@@ -66,6 +72,8 @@ struct TActionRow {
     // Set for a checkable action: whether it shows its check mark.
     bool (*Checked)(const TActionState& state) = nullptr;
     std::optional<TToolbarIcon> Icon{};
+    // Set for an action whose caption follows the state (null: Caption).
+    QString (*CaptionNow)(const TActionState& state) = nullptr;
 };
 
 // Every action of the editor window.

@@ -6,6 +6,7 @@
 #include "editor/compare_window.h"
 #include "editor/editor_host.h"
 #include "editor/export_action.h"
+#include "editor/value_history.h"
 #include "foundation/gui/memotab.h"
 #include "journal/journal_writes.h"
 #include "online/kelvo_online.h"
@@ -117,6 +118,7 @@ TKlvForm::~TKlvForm() {
     // The online operation and the key hook refer to the document and the
     // controls; both go before them.
     FOnline.reset();
+    FHistory.reset();
     FTabHook.reset();
     FFindKeyHook.reset();
     FListResizeHook.reset();

@@ -46,6 +46,7 @@ class TKelvoOnline;
 class TMemoTab;
 class TVlistView;
 class TEditorHost;
+class TValueHistory;
 
 class TKlvForm : public TFiletypeForm<TFileTypeKelvo> {
     Q_OBJECT
@@ -101,6 +102,11 @@ public:
     // The Tag of Program Device (2) or Reset Device (1).
     void RequestDeviceCommand(int tag);
     void EditValue();
+    // Edit > Undo and Redo: the last change of a value, online in the device.
+    void Undo();
+    void Redo();
+    // The undo history of the current document, or null without one.
+    TValueHistory* History() const { return FHistory.get(); }
     void UpdateLog();
     // Shows the rows the filter field and "Changed only" let through.
     void ApplyFilter();
@@ -200,6 +206,9 @@ private:
     QWidget* EnterCurrentPage();
     void KelvoListViewChange(int row);
     void NotePortProblem();
+    // A go-online that put the device's lines in place of the document's
+    // leaves nothing to undo.
+    void ForgetHistoryIfReplaced();
     std::string WithPortProblem(const std::string& status) const;
     // "COM3 is /dev/ttyUSB0: " and the reason.
     std::string PortProblem(const std::string& reason) const;
@@ -247,6 +256,8 @@ private:
     std::unique_ptr<TExportAction> FExport;
     std::unique_ptr<TEditorHost> FHost;
     std::unique_ptr<TKelvoOnline> FOnline;
+    // FOnline reports to it: the window lets FOnline go first.
+    std::unique_ptr<TValueHistory> FHistory;
     std::unique_ptr<TMemoTab> FMemoTab;
     std::unique_ptr<TControlWndproc<QTabBar>> FTabHook;
     std::unique_ptr<TControlWndprocImp> FFindKeyHook;

@@ -5,6 +5,7 @@
 #include "editor/klvform.h"
 
 #include "editor/editor_host.h"
+#include "editor/value_history.h"
 #include "foundation/gui/oem_text.h"
 #include "foundation/gui/vlistview.h"
 #include "online/kelvo_online.h"
@@ -35,6 +36,9 @@ void TKlvForm::SetLineOpener(TComLineOpener opener) {
 void TKlvForm::AttachDocument(TFileTypeKelvo* document) {
     // The document's one link to its device lives as long as it does.
     FOnline = std::make_unique<TKelvoOnline>(*document, FHost.get(), FHost.get(), FHost.get());
+    // Each document has a history of its own: a load starts with nothing to undo.
+    FHistory = std::make_unique<TValueHistory>(*FOnline);
+    FOnline->SetPendingWrites(FHistory.get());
     if (LineOpener())
         FOnline->Session().Stream().SetLineOpener(LineOpener());
     auto* view = new TVlistView;
@@ -68,6 +72,7 @@ void TKlvForm::LoadFromStream(TStream* stream, std::int64_t count) {
         TChangeCursorTemp cursor;
         // The old document goes with its online operation and its display.
         FOnline.reset();
+        FHistory.reset();
         FListView = nullptr;
         auto* document = new TFileTypeKelvo;
         FDocument.Reset(document);

@@ -4,6 +4,7 @@
 #include "editor/klvform.h"
 
 #include "editor/export_action.h"
+#include "editor/value_history.h"
 #include "online/kelvo_online.h"
 
 #include <QAction>
@@ -113,6 +114,12 @@ TActionState TKlvForm::ActionState() const {
     state.SelectionFocused = KelvoListView->hasFocus() && KelvoListView->selectionModel() &&
                              KelvoListView->selectionModel()->hasSelection();
     state.ExportRows = document && HasExportRows(*document);
+    if (const TValueHistory* history = FHistory.get()) {
+        state.UndoText = history->UndoText();
+        state.RedoText = history->RedoText();
+        state.CanUndo = history->CanUndo();
+        state.CanRedo = history->CanRedo();
+    }
     if (const TKelvoOnline* online = FOnline.get())
         state.CanConnect = [online](TConnectTarget target) {
             return online->CanConnect(target);
@@ -128,6 +135,8 @@ void TKlvForm::UpdateActions() {
         action->setEnabled(IsEnabled(rows[i], state));
         if (rows[i].Checked)
             action->setChecked(rows[i].Checked(state));
+        if (rows[i].CaptionNow)
+            action->setText(rows[i].CaptionNow(state));
     }
 }
 

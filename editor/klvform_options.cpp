@@ -198,7 +198,11 @@ int TKlvForm::CheckedBaudRate() const {
 void TKlvForm::RbtnBaudrateClick(int baud) {
     if (!Kelvo() || !FOnline)
         return;
+    const bool wasOnline = FOnline->IsOnline();
     FOnline->SetBaudRate(baud);
+    // Online a new rate goes online again, with the whole dialogue.
+    if (wasOnline)
+        ForgetHistoryIfReplaced();
     UpdateAboutOnline();
 }
 

@@ -1,10 +1,11 @@
 // The status text of the window: the focused row's line and the link's
-// state, why the last go-online could not open its port, and where the last
-// snapshot went.
+// state, why the last go-online could not open its port, where the last
+// snapshot went, and an Undo or Redo the device refuses.
 #include "editor/klvform.h"
 
 #include "devicelink/port_diagnosis.h"
 #include "devicelink/serialline.h"
+#include "editor/value_history.h"
 #include "online/kelvo_online.h"
 
 #include <QTreeView>
@@ -26,7 +27,9 @@ void TKlvForm::UpdateStatus() {
 }
 
 std::string TKlvForm::WithPortProblem(const std::string& status) const {
-    const std::string shown = FSnapshotNote.empty() ? status : status + " - " + FSnapshotNote;
+    std::string shown = FSnapshotNote.empty() ? status : status + " - " + FSnapshotNote;
+    if (FHistory && !FHistory->Note().empty())
+        shown += " - " + FHistory->Note();
     if (!Kelvo() || Kelvo()->IsOnline())
         return shown;
     // A device that went from the line is named until the next go-online.

@@ -32,6 +32,8 @@ void TKelvoOnline::StartTimer() {
 void TKelvoOnline::StopTimer() {
     ApplyPendingEdit();
     FSession.StopTicks();
+    if (FPendingWrites)
+        FPendingWrites->Stopped();
 }
 
 void TKelvoOnline::StopTimerAndRepaint() {
@@ -49,6 +51,7 @@ void TKelvoOnline::ApplyPendingEdit() {
     if (!found)
         return;
     TEntry& entry = *found;
+    const TPtr<TEntry> before(FPendingWrites ? new TEntry(entry) : nullptr);
     entry.Value = std::move(pending->Value);
     const int shownBefore = FDocument.Entries.Count() - FDocument.Entries.HiddenCount;
     FDocument.ExpandGroupOf(entry);
@@ -58,6 +61,8 @@ void TKelvoOnline::ApplyPendingEdit() {
     } else {
         RepaintEntry(entry);
     }
+    if (before)
+        FPendingWrites->Taken(entry, *before, false);
     if (!(entry.Layout & layout::Unmodifying)) {
         FDocument.Info.SetModified(TFileInfo::UndeterminedSize);
         if (FView)

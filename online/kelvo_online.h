@@ -15,6 +15,7 @@
 #include "online/connect_target.h"
 #include "online/kelvo_session.h"
 #include "online/online_host.h"
+#include "online/pending_writes.h"
 
 #include <cstdint>
 #include <functional>
@@ -124,6 +125,13 @@ public:
     // value at once; online it waits for the device. True when this edit
     // made the unmodified document modified.
     bool EditValue(QWidget* owner, int row);
+    // What an edit does with the edited copy of a document line, also for
+    // Undo and Redo: online the copy becomes the pending entry (unless the
+    // observer keeps it out), offline the line takes its value at once and a
+    // changed count expands its group. False when nothing was taken.
+    bool TakeEdit(TPtr<TFileTypeKelvo::TEntry> edited);
+    // Told about the values written through the pending entry; null: nobody.
+    void SetPendingWrites(TPendingWrites* observer) { FPendingWrites = observer; }
 
     // Runs after the user agreed to write the old data into the device and
     // before anything is written; when it answers false nothing is written
@@ -175,6 +183,7 @@ private:
     void RestoreOldData(bool withMessage, TWriteFailure failure);
     void GoOffline();
     void ApplyPendingEdit();
+    bool TakeEdit(TFileTypeKelvo::TEntry& entry, TPtr<TFileTypeKelvo::TEntry> edited);
     void CarryOutDeviceRequest();
     void CompareWithOldData(const TFileTypeKelvo::TEntry& line);
     int BackgroundStep();
@@ -196,6 +205,7 @@ private:
 
     std::function<bool()> FBeforeOldDataWrite;
     TOldDataWritten FOldDataWritten;
+    TPendingWrites* FPendingWrites = nullptr;
     // The comparison walks the old data backwards, one downloaded line at a time.
     TFileTypeKelvo::TEntryIterator FComparePosition;
     int FVerdict = 0;

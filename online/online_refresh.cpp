@@ -91,6 +91,8 @@ int TKelvoOnline::ReadWriteLine(TEntry& entry, bool write) {
     RepaintEntry(entry);
     if (number && number->Value != numberBefore && FDocument.HoldsGroupCount(entry))
         FollowGroupCount(entry);
+    if (FPendingWrites)
+        FPendingWrites->LineRead(entry);
     return 0;
 }
 
@@ -149,9 +151,17 @@ void TKelvoOnline::TimerWork() {
     const std::int32_t good = stream.GoodExchanges();
     try {
         if (session.PendingEntry) {
+            // What the line held before: a count line shows the new count
+            // as soon as it is written.
+            const TEntry* held = FPendingWrites ? DocumentEntryFor(*session.PendingEntry) : nullptr;
+            const TPtr<TEntry> before(held ? new TEntry(*held) : nullptr);
             if (ReadWriteLine(*session.PendingEntry, true) == 0) {
-                session.PendingEntry.Reset();
+                const TPtr<TEntry> written(session.PendingEntry.Release());
                 FDocument.StartRefreshCycle();
+                if (before)
+                    FPendingWrites->Taken(*written, *before, true);
+            } else if (FPendingWrites) {
+                FPendingWrites->Refused(*session.PendingEntry);
             }
         } else if (session.DeviceRequest != TDeviceRequest::None) {
             CarryOutDeviceRequest();

@@ -61,18 +61,36 @@ bool TKelvoOnline::EditValue(QWidget* owner, int row) {
     TPtr<TEntry> copy(new TEntry(*entry));
     if (!copy->Value->Edit(owner, entry))
         return false;
+    if (!TakeEdit(*entry, std::move(copy)))
+        return false;
+    return !wasModified && FDocument.Info.IsModified();
+}
+
+bool TKelvoOnline::TakeEdit(TPtr<TEntry> edited) {
+    TEntry* entry = edited ? DocumentEntryFor(*edited) : nullptr;
+    return entry && TakeEdit(*entry, std::move(edited));
+}
+
+bool TKelvoOnline::TakeEdit(TEntry& entry, TPtr<TEntry> edited) {
+    if (!edited->Value)
+        return false;
     if (IsOnline()) {
+        if (FPendingWrites && !FPendingWrites->Queue(*edited, FSession.PendingEntry.Get()))
+            return false;
         // The shown value stays until the device has taken the new one.
-        FSession.PendingEntry = std::move(copy);
+        FSession.PendingEntry = std::move(edited);
     } else {
-        entry->Value = std::move(copy->Value);
-        FDocument.ExpandGroupOf(*entry);
+        const TEntry before(entry);
+        entry.Value = std::move(edited->Value);
+        FDocument.ExpandGroupOf(entry);
         if (TVlistControl* control = FDocument.List().BoundListControl())
             control->RowsChanged();
+        if (FPendingWrites)
+            FPendingWrites->Taken(entry, before, false);
     }
-    if (!(entry->Layout & layout::Unmodifying))
+    if (!(entry.Layout & layout::Unmodifying))
         FDocument.Info.SetModified(TFileInfo::UndeterminedSize);
-    return !wasModified && FDocument.Info.IsModified();
+    return true;
 }
 
 } // namespace kelvo

@@ -1,7 +1,9 @@
 #pragma once
 // An editor window over the in-process virtual device, offscreen. The user's
 // answers to message boxes and value dialogs come from scripts; the timer's
-// work is run by the test, one cycle at a time.
+// work is run by the test, one cycle at a time. What the window writes into
+// the user's data folder (the change journal, snapshots) goes to a scratch
+// folder of the test.
 #include "editor/klvform.h"
 #include "foundation/stream.h"
 #include "model/dlglinevalue.h"
@@ -17,7 +19,9 @@
 
 #include <QPointer>
 
+#include <cstdlib>
 #include <deque>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -55,6 +59,34 @@ public:
     std::deque<std::optional<std::string>> Texts;
     std::deque<int> Items;
     int Shown = 0;
+};
+
+// Points XDG_DATA_HOME at the "data" folder of a scratch folder for its
+// lifetime: nothing a test writes reaches the user's own data folder.
+class TScratchUserData {
+public:
+    TScratchUserData() {
+        char folder[] = "/tmp/kelvo-editor-XXXXXX";
+        Folder = ::mkdtemp(folder) ? folder : "/nonexistent/kelvo-editor";
+        if (const char* old = std::getenv("XDG_DATA_HOME"))
+            Saved = old;
+        ::setenv("XDG_DATA_HOME", (Folder + "/data").c_str(), 1);
+    }
+    ~TScratchUserData() {
+        if (Saved)
+            ::setenv("XDG_DATA_HOME", Saved->c_str(), 1);
+        else
+            ::unsetenv("XDG_DATA_HOME");
+        std::error_code error;
+        std::filesystem::remove_all(Folder, error);
+    }
+    TScratchUserData(const TScratchUserData&) = delete;
+    TScratchUserData& operator=(const TScratchUserData&) = delete;
+
+    std::string Folder;
+
+private:
+    std::optional<std::string> Saved;
 };
 
 class EditorFixture : public ::testing::Test {
@@ -120,6 +152,8 @@ protected:
         return action->isEnabled();
     }
 
+    // First in, last out: the window comes and goes inside it.
+    TScratchUserData UserData;
     std::shared_ptr<TVirtualDevice> Device;
     TScriptedPrompt Prompt;
     TPromptScope PromptScope{Prompt};

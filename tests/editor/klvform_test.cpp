@@ -116,11 +116,16 @@ TEST_F(Editor, ActionsCarryTheirCaptionsTagsAndShortcuts) {
     EXPECT_TRUE(Enabled(a["ActionCut"]));
 
     const QList<QAction*> edit = Form->EditMenu()->actions();
-    ASSERT_EQ(edit.size(), 15);
-    EXPECT_EQ(edit[4]->text(), "Go O&nline");
-    EXPECT_EQ(edit[4]->menu()->actions().size(), 21);
-    EXPECT_EQ(edit[11], Form->Actions()["ActionCompareWithFile"]);
-    EXPECT_EQ(edit[13], a["ActionCopyLines0"]);
+    ASSERT_EQ(edit.size(), 18);
+    EXPECT_EQ(edit[0], a["ActionUndo"]);
+    EXPECT_EQ(edit[1], a["ActionRedo"]);
+    EXPECT_TRUE(edit[2]->isSeparator()) << "Undo and Redo stand apart from the clipboard";
+    EXPECT_EQ(a["ActionUndo"]->shortcut(), QKeySequence("Ctrl+Z"));
+    EXPECT_EQ(a["ActionRedo"]->shortcut(), QKeySequence("Ctrl+Y"));
+    EXPECT_EQ(edit[7]->text(), "Go O&nline");
+    EXPECT_EQ(edit[7]->menu()->actions().size(), 21);
+    EXPECT_EQ(edit[14], Form->Actions()["ActionCompareWithFile"]);
+    EXPECT_EQ(edit[16], a["ActionCopyLines0"]);
     const QList<QAction*> view = Form->ViewMenu()->actions();
     ASSERT_EQ(view.size(), 6) << "the log commands, a separator, Find in List";
     EXPECT_EQ(view[3], a["ActionFindNextError"]);

@@ -90,6 +90,7 @@ protected:
         }
     }
 
+    TScratchUserData UserData;
     std::shared_ptr<TVirtualDevice> Device;
     TScriptedPrompt Prompt;
     TPromptScope Scope{Prompt};

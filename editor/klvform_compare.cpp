@@ -1,13 +1,13 @@
 // Edit > Compare with File...: a data file against every line of the device,
 // in a table window of the editor, and the writes of the rows chosen there.
 #include "editor/compare_window.h"
-#include "journal/journal_writes.h"
 #include "editor/editor_host.h"
 #include "editor/klvform.h"
+#include "foundation/filetype/fileaccess.h"
 #include "foundation/prompt.h"
 #include "foundation/stream.h"
+#include "journal/journal_writes.h"
 #include "online/kelvo_online.h"
-#include "foundation/filetype/fileaccess.h"
 #include "shell/gui/cursor.h"
 #include "shell/gui/filedialog.h"
 
@@ -137,8 +137,8 @@ std::vector<TRowWrite> TKlvForm::WriteCompareRows(const TComparison& comparison,
         }
         return true;
     };
-    const auto record = [this](const TFileTypeKelvo::TEntry& before, const TFileTypeKelvo::TEntry& written,
-                               const TFileTypeKelvo::TEntry&,
+    const auto record = [this](const TFileTypeKelvo::TEntry& before,
+                               const TFileTypeKelvo::TEntry& written, const TFileTypeKelvo::TEntry&,
                                TRowWrite::TResult result) {
         return RecordWrite("Write Checked", &before, written, JournalResultOf(result));
     };

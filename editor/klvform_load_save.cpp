@@ -6,10 +6,10 @@
 
 #include "editor/editor_host.h"
 #include "editor/value_history.h"
+#include "foundation/filetype/fileaccess.h"
 #include "foundation/gui/oem_text.h"
 #include "foundation/gui/vlistview.h"
 #include "online/kelvo_online.h"
-#include "foundation/filetype/fileaccess.h"
 #include "shell/gui/cursor.h"
 
 #include <QCheckBox>
@@ -59,8 +59,8 @@ void TKlvForm::AttachDocument(TFileTypeKelvo* document) {
         return SaveDeviceSnapshot("Go Online") &&
                OpenWriteJournal(TJournalSource::OldData, "Go Online");
     });
-    FOnline->SetOldDataWritten([this](const TFileTypeKelvo::TEntry* before, const TFileTypeKelvo::TEntry& written,
-                                   bool accepted) {
+    FOnline->SetOldDataWritten([this](const TFileTypeKelvo::TEntry* before,
+                                      const TFileTypeKelvo::TEntry& written, bool accepted) {
         return RecordWrite("Go Online", before, written,
                            accepted ? TJournalResult::Written : TJournalResult::Refused);
     });

@@ -121,9 +121,7 @@ TActionState TKlvForm::ActionState() const {
         state.CanRedo = history->CanRedo();
     }
     if (const TKelvoOnline* online = FOnline.get())
-        state.CanConnect = [online](TConnectTarget target) {
-            return online->CanConnect(target);
-        };
+        state.CanConnect = [online](TConnectTarget target) { return online->CanConnect(target); };
     return state;
 }
 

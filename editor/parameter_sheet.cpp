@@ -1,7 +1,7 @@
 #include "editor/parameter_sheet.h"
 
-#include "model/device_identity.h"
 #include "foundation/gui/oem_text.h"
+#include "model/device_identity.h"
 #include "model/kelvofile.h"
 #include "report/sha256.h"
 

@@ -5,11 +5,11 @@
 // repeated groups, removes blank lines and adds separators, and holds the
 // data the online operation and the translation selection work on. The link
 // to the device belongs to the online session bound to the document.
+#include "foundation/filetype/filetype.h"
+#include "foundation/utilcls.h"
 #include "foundation/vlist/sort_vlistview.h"
 #include "foundation/vlist/vlist_entry.h"
-#include "foundation/utilcls.h"
 #include "model/dlgline.h"
-#include "foundation/filetype/filetype.h"
 #include "translations/mlselect.h"
 
 #include <cstdint>

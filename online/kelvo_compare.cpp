@@ -213,7 +213,8 @@ std::vector<TRowWrite> WriteRows(TKelvoOnline& online, const TComparison& compar
             prepared = true;
         }
         TEntry edited(fileLine);
-        const std::optional<TEntry> before = afterWrite ? std::optional<TEntry>(*held) : std::nullopt;
+        const std::optional<TEntry> before =
+            afterWrite ? std::optional<TEntry>(*held) : std::nullopt;
         if (online.ReadWriteLine(edited, true) < 0)
             outcome.Result = TRowWrite::WriteFailed;
         else if (online.ReadWriteLine(*held, false) < 0)

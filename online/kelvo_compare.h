@@ -82,7 +82,7 @@ struct TRowWrite {
         WriteFailed,
         ReadBackFailed,
         NotTaken,
-        NoSnapshot, // the snapshot before the first write failed: nothing was written
+        NoSnapshot,  // the snapshot before the first write failed: nothing was written
         NotRecorded, // written, but the change journal could not record it: the
                      // rows after it are not tried
     };
@@ -100,10 +100,9 @@ const char* RowWriteText(TRowWrite::TResult result);
 // one result is NoSnapshot. afterWrite (the change journal) is told of each
 // line written, with the device's line before and after and the row's result;
 // when it answers false the row becomes NotRecorded and writing stops.
-using TRowWritten = std::function<bool(const TFileTypeKelvo::TEntry& before,
-                                       const TFileTypeKelvo::TEntry& written,
-                                       const TFileTypeKelvo::TEntry& readBack,
-                                       TRowWrite::TResult result)>;
+using TRowWritten =
+    std::function<bool(const TFileTypeKelvo::TEntry& before, const TFileTypeKelvo::TEntry& written,
+                       const TFileTypeKelvo::TEntry& readBack, TRowWrite::TResult result)>;
 std::vector<TRowWrite> WriteRows(TKelvoOnline& online, const TComparison& comparison,
                                  const std::vector<std::size_t>& chosen,
                                  const std::function<bool()>& beforeFirstWrite = {},

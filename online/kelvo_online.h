@@ -145,8 +145,9 @@ public:
     // none), accepted whether the device took the write. When it answers
     // false nothing more is written and the dialogue ends as a failed write
     // does. The window and kelvoctl record the writes in the change journal.
-    using TOldDataWritten = std::function<bool(const TFileTypeKelvo::TEntry* before,
-                                               const TFileTypeKelvo::TEntry& written, bool accepted)>;
+    using TOldDataWritten =
+        std::function<bool(const TFileTypeKelvo::TEntry* before,
+                           const TFileTypeKelvo::TEntry& written, bool accepted)>;
     void SetOldDataWritten(TOldDataWritten note) { FOldDataWritten = std::move(note); }
 
     // The periodic work; the document's Idle comes here while a tick is pending.

@@ -107,7 +107,6 @@ void KeepNewest(const std::string& folder, std::size_t keep) {
     }
 }
 
-
 } // namespace
 
 std::string SnapshotFolder() {

@@ -2,9 +2,9 @@
 // The large dialog the benchmarks load, show and sort: plain values of every
 // kind, every tenth line with a separator, and repeated groups of 10 members
 // written with all their instances, as a saved document holds them.
+#include "foundation/filetype/fileaccess.h"
 #include "model/dlglinevalue_choice.h"
 #include "model/kelvofile.h"
-#include "foundation/filetype/fileaccess.h"
 
 #include <chrono>
 #include <cstdint>

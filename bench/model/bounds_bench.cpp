@@ -1,8 +1,8 @@
 // What the bounds of an expanded dialog cost at worst: loading a small file
 // whose groups expand to just under a million entries, and refusing the file
 // of one count of 100 over 60,000 member lines.
-#include "model/kelvofile.h"
 #include "foundation/filetype/fileaccess.h"
+#include "model/kelvofile.h"
 
 #include <chrono>
 #include <cstdio>

@@ -1,8 +1,8 @@
 // Speed of the Kelvo document with a large dialog: loading and post-processing
 // a data file of 100,000 lines, saving it, rebuilding the rows and sorting them.
 #include "common/large_dialog.h"
-#include "model/kelvofile.h"
 #include "foundation/filetype/fileaccess.h"
+#include "model/kelvofile.h"
 
 #include <chrono>
 #include <cstdio>

@@ -1,9 +1,9 @@
 #include "foundation/filetype/filecounts.h"
 
 #include "foundation/exception.h"
-#include "foundation/prompt.h"
 #include "foundation/filetype/fileaccess.h"
 #include "foundation/filetype/filenames.h"
+#include "foundation/prompt.h"
 
 #include <cerrno>
 #include <cstdio>

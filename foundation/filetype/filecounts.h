@@ -3,9 +3,9 @@
 // file next to the target so that the old file survives anything short of a
 // complete write, asks before replacing, refuses read-only targets, and counts
 // files, bytes and errors.
+#include "foundation/filetype/fileinfo.h"
 #include "foundation/stream.h"
 #include "foundation/utilcls.h"
-#include "foundation/filetype/fileinfo.h"
 
 #include <cstdint>
 #include <string>

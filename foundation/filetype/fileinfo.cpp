@@ -1,7 +1,7 @@
 #include "foundation/filetype/fileinfo.h"
 
-#include "foundation/stream.h"
 #include "foundation/filetype/filenames.h"
+#include "foundation/stream.h"
 
 #include <cinttypes>
 #include <cstdio>

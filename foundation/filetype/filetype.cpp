@@ -1,8 +1,8 @@
 #include "foundation/filetype/filetype.h"
 
 #include "foundation/exception.h"
-#include "foundation/stream.h"
 #include "foundation/filetype/filenames.h"
+#include "foundation/stream.h"
 
 namespace kelvo {
 

@@ -3,9 +3,9 @@
 // reads and writes itself through a file access, and what it knows about the
 // file behind it. The order of the virtual operations is fixed; document
 // types override them in place.
-#include "foundation/utilcls.h"
 #include "foundation/filetype/fileaccess.h"
 #include "foundation/filetype/fileinfo.h"
+#include "foundation/utilcls.h"
 
 #include <cstdint>
 #include <string>

@@ -1,9 +1,9 @@
 #include "shell/gui/filesaveform.h"
 
 #include "foundation/exception.h"
+#include "foundation/filetype/fileaccess.h"
 #include "foundation/prompt.h"
 #include "foundation/stream.h"
-#include "foundation/filetype/fileaccess.h"
 #include "shell/gui/controlhook.h"
 #include "shell/gui/cursor.h"
 #include "shell/gui/filedialog.h"

@@ -5,8 +5,8 @@
 // before changes are dropped on closing, refuses to close while a device
 // operation holds its close lock, passes the application's idle time to its
 // document and keeps a status text for the main window's status bar.
-#include "foundation/utilcls.h"
 #include "foundation/filetype/filetype.h"
+#include "foundation/utilcls.h"
 #include "shell/gui/lockclose.h"
 
 #include <QList>

@@ -1,10 +1,10 @@
 #include "shell/gui/recovery.h"
 
+#include "foundation/filetype/fileaccess.h"
+#include "foundation/filetype/filetype.h"
 #include "foundation/prompt.h"
 #include "foundation/stream.h"
 #include "foundation/user_folders.h"
-#include "foundation/filetype/fileaccess.h"
-#include "foundation/filetype/filetype.h"
 #include "shell/gui/filesaveform.h"
 #include "shell/gui/mainform.h"
 #include "shell/gui/program_end.h"

@@ -4,8 +4,8 @@
 // values changed.
 #include "editor/compare_window.h"
 #include "editor/editor_fixture.h"
-#include "foundation/stream.h"
 #include "foundation/filetype/fileaccess.h"
+#include "foundation/stream.h"
 #include "shell/gui/filedialog.h"
 #include "snapshots/snapshots.h"
 

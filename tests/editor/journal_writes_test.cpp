@@ -22,17 +22,15 @@ protected:
         EXPECT_TRUE(status.Ok()) << status.Error;
         return rows;
     }
-    static const TJournalEntry* RowOf(const std::vector<TJournalEntry>& rows,
-                                      std::uint16_t address, int instance = 0) {
+    static const TJournalEntry* RowOf(const std::vector<TJournalEntry>& rows, std::uint16_t address,
+                                      int instance = 0) {
         for (const TJournalEntry& row : rows)
             if (row.Address == address && row.Instance == instance)
                 return &row;
         return nullptr;
     }
     // The journal cannot be opened: a folder stands where its file goes.
-    void BlockJournal() {
-        std::filesystem::create_directories(DefaultJournalPath());
-    }
+    void BlockJournal() { std::filesystem::create_directories(DefaultJournalPath()); }
     void ChangeDocumentOffline() {
         Form->GoOnline(TConnectTarget::Offline);
         ASSERT_FALSE(Doc().IsOnline());
@@ -80,9 +78,8 @@ TEST_F(JournalWrites, WriteCheckedRecordsEachLineWithTheDeviceAndWhatReadingBack
 }
 
 TEST_F(JournalWrites, AJournalThatCannotBeWrittenStopsWriteCheckedBeforeTheFirstWrite) {
-    TCompareWindow* w = CompareWith(WriteDataFile([](TFileTypeKelvo& file) {
-        SetText(file, 0x0025, 0, "42");
-    }));
+    TCompareWindow* w =
+        CompareWith(WriteDataFile([](TFileTypeKelvo& file) { SetText(file, 0x0025, 0, "42"); }));
     ASSERT_TRUE(w);
     BlockJournal();
     w->WriteChecked();
@@ -104,8 +101,7 @@ TEST_F(JournalWrites, TheOldDataOfGoingOnlineAreRecordedAsWritten) {
     Form->GoOnline(ComPort(1));
     ASSERT_EQ(Form->Online()->LastOutcome(), TKelvoOnline::TOutcome::Written);
     const std::vector<TJournalEntry> rows = Rows();
-    ASSERT_EQ(rows.size(),
-              static_cast<std::size_t>(Form->Online()->LastResult().LinesWritten));
+    ASSERT_EQ(rows.size(), static_cast<std::size_t>(Form->Online()->LastResult().LinesWritten));
     const TJournalEntry* setpoint = RowOf(rows, 0x0025);
     ASSERT_TRUE(setpoint);
     EXPECT_EQ(setpoint->OldValue, "500") << "what the device held";

@@ -3,10 +3,10 @@
 #include "editor/editor_fixture.h"
 
 #include "editor/register_klvform.h"
+#include "filetype/text_document.h"
 #include "shell/gui/mainform.h"
 #include "shell/gui/mainwindow.h"
 #include "shell/gui/registerform.h"
-#include "filetype/text_document.h"
 
 #include <QMdiArea>
 #include <QMdiSubWindow>

@@ -1,13 +1,13 @@
 // The parameter sheet: its text as a PDF reader extracts it (pdftotext), its
 // pages, the lines that name the device, and File > Print... and Export PDF...
 // of the main window with the files they write and the failures they report.
-#include "model/device_identity.h"
 #include "editor/editor_fixture.h"
 #include "editor/editor_settings.h"
 #include "editor/parameter_sheet.h"
 #include "editor/restore_snapshot_dialog.h"
 #include "editor/sheet_commands.h"
 #include "foundation/gui/oem_text.h"
+#include "model/device_identity.h"
 #include "shell/gui/filedialog.h"
 #include "shell/gui/mainform.h"
 #include "shell/gui/mainwindow.h"

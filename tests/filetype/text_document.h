@@ -1,7 +1,7 @@
 #pragma once
 // A small document type and a scratch directory for the file-type tests.
-#include "foundation/stream.h"
 #include "foundation/filetype/filetype.h"
+#include "foundation/stream.h"
 
 #include <gtest/gtest.h>
 

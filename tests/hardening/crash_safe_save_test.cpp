@@ -2,9 +2,9 @@
 // any moment: a child saves a large document again and again and is killed
 // with SIGKILL at random points; each time the target or its backup must hold
 // one complete version, and the next save must succeed.
-#include "model/kelvofile.h"
 #include "foundation/filetype/fileaccess.h"
 #include "foundation/filetype/filenames.h"
+#include "model/kelvofile.h"
 
 #include <gtest/gtest.h>
 

@@ -29,8 +29,8 @@ protected:
         return rows;
     }
     // The newest row of a line that wrote newValue.
-    static const TJournalEntry* Wrote(const std::vector<TJournalEntry>& rows,
-                                      std::uint16_t address, const std::string& newValue) {
+    static const TJournalEntry* Wrote(const std::vector<TJournalEntry>& rows, std::uint16_t address,
+                                      const std::string& newValue) {
         for (const TJournalEntry& row : rows)
             if (row.Address == address && row.NewValue == newValue)
                 return &row;

@@ -2,9 +2,9 @@
 // Building Kelvo documents for tests: entries made in memory, data files as
 // raw records, loading them through the file-type framework, and a list
 // control that only remembers what the list told it.
+#include "foundation/filetype/fileaccess.h"
 #include "model/kelvofile.h"
 #include "record_bytes.h"
-#include "foundation/filetype/fileaccess.h"
 
 #include <optional>
 #include <string>

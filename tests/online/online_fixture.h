@@ -1,12 +1,12 @@
 #pragma once
 // A document online with the in-process virtual device: no threads, no
 // sleeps; ticks, the clock and the user's answers are all driven by the test.
+#include "foundation/filetype/fileaccess.h"
 #include "foundation/stream.h"
 #include "model/dlglinevalue.h"
 #include "model/kelvofile.h"
 #include "online/kelvo_online.h"
 #include "online/manual_host.h"
-#include "foundation/filetype/fileaccess.h"
 #include "support/scripted_prompt.h"
 #include "tools/vdevice/virtual_line.h"
 

@@ -1,5 +1,5 @@
-#include "shell/settings/ini_file.h"
 #include "filetype/text_document.h"
+#include "shell/settings/ini_file.h"
 #include "translations/mlparas.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 // The save dialog as the user answers it: the file transfer's own question
 // about an existing file, and the corrected extension however the user
 // confirmed.
-#include "shell/gui/filedialog.h"
 #include "filetype/text_document.h"
+#include "shell/gui/filedialog.h"
 
 #include <gtest/gtest.h>
 

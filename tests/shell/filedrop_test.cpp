@@ -1,5 +1,5 @@
-#include "shell/gui/filedrop.h"
 #include "filetype/text_document.h"
+#include "shell/gui/filedrop.h"
 
 #include <gtest/gtest.h>
 

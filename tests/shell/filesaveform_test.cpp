@@ -1,8 +1,8 @@
+#include "filetype/text_document.h"
 #include "shell/gui/filedialog.h"
 #include "shell/gui/filesaveform.h"
 #include "shell/gui/idledispatch.h"
 #include "shell/gui/qtprompt.h"
-#include "filetype/text_document.h"
 #include "support/gui_environment.h"
 #include "support/scripted_prompt.h"
 

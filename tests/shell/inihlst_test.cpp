@@ -1,6 +1,6 @@
+#include "filetype/text_document.h"
 #include "shell/gui/inihlst.h"
 #include "shell/settings/ini_file.h"
-#include "filetype/text_document.h"
 #include "support/gui_environment.h"
 
 #include <gtest/gtest.h>

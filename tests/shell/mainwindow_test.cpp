@@ -1,10 +1,10 @@
+#include "filetype/text_document.h"
 #include "shell/gui/filedialog.h"
 #include "shell/gui/filesaveform.h"
 #include "shell/gui/inihlst.h"
 #include "shell/gui/mainwindow.h"
 #include "shell/gui/registerform.h"
 #include "shell/settings/ini_file.h"
-#include "filetype/text_document.h"
 #include "support/gui_environment.h"
 #include "support/scripted_prompt.h"
 

@@ -4,12 +4,12 @@
 // documents open. It prints what happened, one "key value" line each, for
 // program_end_test.
 //     program_end_probe box|idle|exchange|offer STATE_FOLDER
+#include "filetype/text_document.h"
 #include "shell/gui/filesaveform.h"
 #include "shell/gui/idledispatch.h"
 #include "shell/gui/program_end.h"
 #include "shell/gui/qtprompt.h"
 #include "shell/gui/recovery.h"
-#include "filetype/text_document.h"
 
 #include <QApplication>
 #include <QTimer>

@@ -1,7 +1,7 @@
+#include "filetype/text_document.h"
 #include "shell/gui/filesaveform.h"
 #include "shell/gui/recovery.h"
 #include "shell/gui/registerform.h"
-#include "filetype/text_document.h"
 #include "support/gui_environment.h"
 #include "support/scripted_prompt.h"
 

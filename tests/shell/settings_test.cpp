@@ -1,6 +1,6 @@
+#include "filetype/text_document.h"
 #include "shell/settings/ini_file.h"
 #include "shell/settings/ports_lookup.h"
-#include "filetype/text_document.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Snapshots of a device's set: where they go, their names, how many stay.
-#include "snapshots/snapshots.h"
 #include "model/device_identity.h"
+#include "snapshots/snapshots.h"
 #include "tools/kelvoctl/document_loader.h"
 
 #include <gtest/gtest.h>

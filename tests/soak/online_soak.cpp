@@ -11,12 +11,12 @@
 // and prints one line of counts at the end. Exit status 0 when all held.
 #include "devicelink/protocol.h"
 #include "devicelink/serialline.h"
+#include "foundation/filetype/fileaccess.h"
 #include "foundation/prompt.h"
 #include "model/dlglinevalue.h"
 #include "model/kelvofile.h"
 #include "online/kelvo_online.h"
 #include "online/manual_host.h"
-#include "foundation/filetype/fileaccess.h"
 #include "support/sim_process.h"
 
 #include <chrono>

@@ -1,8 +1,8 @@
 #include "tools/kelvoctl/document_loader.h"
 
+#include "foundation/filetype/fileaccess.h"
 #include "foundation/stream.h"
 #include "model/dlgline.h"
-#include "foundation/filetype/fileaccess.h"
 
 #include <cerrno>
 #include <cstring>

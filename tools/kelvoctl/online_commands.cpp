@@ -1,10 +1,10 @@
 // kelvoctl's commands that move a whole dialog or act on the device as a
 // whole: download, program, program-device and reset-device.
 #include "foundation/codepage.h"
+#include "foundation/filetype/fileaccess.h"
 #include "model/device_identity.h"
 #include "online/kelvo_compare.h"
 #include "report/sha256.h"
-#include "foundation/filetype/fileaccess.h"
 #include "snapshots/snapshots.h"
 #include "tools/kelvoctl/commands.h"
 #include "tools/kelvoctl/document_loader.h"
@@ -257,8 +257,8 @@ TProgramEnd CheckEveryInstance(TOnlineSession& session, const TFileTypeKelvo& fi
         // at a time, so that an interrupt or a failure stops between lines.
         TComparison one;
         one.Rows.push_back(DifferenceRow(*line));
-        const auto journal = [snapshot](const TEntry& before, const TEntry& written,
-                                        const TEntry&, TRowWrite::TResult result) {
+        const auto journal = [snapshot](const TEntry& before, const TEntry& written, const TEntry&,
+                                        TRowWrite::TResult result) {
             return snapshot->Record(&before, written, JournalResultOf(result));
         };
         const TRowWrite::TResult result = WriteRows(online, one, {0}, {}, journal).front().Result;

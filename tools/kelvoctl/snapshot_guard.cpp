@@ -52,8 +52,9 @@ bool TSnapshotGuard::Record(const TFileTypeKelvo::TEntry* before,
                          ShownValue(written), result))
         return true;
     ClearProgressLine();
-    std::cerr << "kelvoctl " << FCommand << ": the change journal cannot be written: "
-              << FJournal->Error() << "; nothing more was written\n";
+    std::cerr << "kelvoctl " << FCommand
+              << ": the change journal cannot be written: " << FJournal->Error()
+              << "; nothing more was written\n";
     return false;
 }
 

@@ -9,6 +9,7 @@
 #include "shell/gui/mainform.h"
 #include "shell/gui/mainwindow.h"
 #include "shell/settings/ini_file.h"
+#include "support/file_size_limit.h"
 
 #include <QAction>
 #include <QMdiArea>
@@ -185,27 +186,6 @@ TEST_F(Export, AFileThatCannotBeWrittenIsNamedAndLeavesNothingBehind) {
     EXPECT_EQ(FolderNames(Out), std::vector<std::string>{"folder.csv"});
     EXPECT_FALSE(Form->IsModifiedDocument());
 }
-
-// The disk fills up in the middle of the file: the process may write no more
-// than a few bytes to any file for the scope's life.
-class TFileSizeLimit {
-public:
-    explicit TFileSizeLimit(rlim_t bytes) {
-        ::getrlimit(RLIMIT_FSIZE, &Saved);
-        SavedHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = Saved;
-        limit.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~TFileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &Saved);
-        std::signal(SIGXFSZ, SavedHandler);
-    }
-
-private:
-    rlimit Saved{};
-    void (*SavedHandler)(int) = nullptr;
-};
 
 TEST_F(Export, AWriteCutShortKeepsTheOldFileAndLeavesNoPartOfTheNewOne) {
     LoadDeviceDialog();

@@ -11,6 +11,7 @@
 #include "shell/gui/filedialog.h"
 #include "shell/gui/mainform.h"
 #include "shell/gui/mainwindow.h"
+#include "support/file_size_limit.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -113,26 +114,6 @@ public:
     std::string OfferedTitle;
     std::string OfferedFilter;
     int Shown = 0;
-};
-
-// The disk is full after a few bytes, for the scope's life.
-class TFileSizeLimit {
-public:
-    explicit TFileSizeLimit(rlim_t bytes) {
-        ::getrlimit(RLIMIT_FSIZE, &Saved);
-        SavedHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = Saved;
-        limit.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~TFileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &Saved);
-        std::signal(SIGXFSZ, SavedHandler);
-    }
-
-private:
-    rlimit Saved{};
-    void (*SavedHandler)(int) = nullptr;
 };
 
 TSimLine Line(std::uint16_t address, std::uint16_t flags, std::uint16_t layout, std::string caption,

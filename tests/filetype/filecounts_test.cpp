@@ -1,6 +1,7 @@
 #include "foundation/filetype/filecounts.h"
 
 #include "foundation/filetype/fileaccess.h"
+#include "support/file_size_limit.h"
 #include "support/scripted_prompt.h"
 #include "text_document.h"
 
@@ -29,28 +30,6 @@ protected:
         access.Writer.ReplaceAnswer = presetAnswer;
         Doc.Write(access);
     }
-};
-
-// Files stop growing past a byte limit while one of these exists, the way a
-// full disk stops them.
-class TFileSizeLimit {
-public:
-    explicit TFileSizeLimit(rlim_t bytes) {
-        SavedHandler = std::signal(SIGXFSZ, SIG_IGN);
-        ::getrlimit(RLIMIT_FSIZE, &Saved);
-        rlimit limited = Saved;
-        limited.rlim_cur = bytes;
-        Active = ::setrlimit(RLIMIT_FSIZE, &limited) == 0;
-    }
-    ~TFileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &Saved);
-        std::signal(SIGXFSZ, SavedHandler);
-    }
-    bool Active = false;
-
-private:
-    rlimit Saved{};
-    void (*SavedHandler)(int) = nullptr;
 };
 
 const std::string OldContent = "old content that must survive";

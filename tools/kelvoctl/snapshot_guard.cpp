@@ -46,8 +46,13 @@ bool TSnapshotGuard::Ensure(bool readFirst) {
 
 bool TSnapshotGuard::Record(const TFileTypeKelvo::TEntry* before,
                             const TFileTypeKelvo::TEntry& written, TJournalResult result) {
-    if (FState != Saved)
+    if (FState != Saved) {
+        // Every write asks Ensure first; a path that did not may not write.
+        ClearProgressLine();
+        std::cerr << "kelvoctl " << FCommand
+                  << ": the change journal was not opened; nothing more was written\n";
         return false;
+    }
     if (FJournal->Record(JournalLine(written), before ? ShownValue(*before) : "",
                          ShownValue(written), result))
         return true;

@@ -233,7 +233,7 @@ TJournalDevice EditorDevice(const TKlvForm& editor) {
     // (closed) when it goes offline.
     std::string port;
     if (const TKelvoOnline* online = editor.Online())
-        port = "COM" + std::to_string(online->Session().Stream().Port());
+        port = online->Session().Stream().PortName();
     return JournalDevice(*document, port);
 }
 

@@ -10,7 +10,7 @@
 namespace kelvo {
 
 bool TKlvForm::OpenWriteJournal(TJournalSource source, const std::string& caption) {
-    const std::string port = "COM" + std::to_string(FOnline->Session().Stream().Port());
+    const std::string port = FOnline->Session().Stream().PortName();
     FWriteJournal = std::make_unique<TJournalWrites>(JournalDevice(*Kelvo(), port), source);
     return JournalReady(*FWriteJournal, caption);
 }

@@ -22,7 +22,7 @@ bool TKlvForm::SaveDeviceSnapshot(const std::string& caption) {
             why = "the device's values could not be read";
         } else {
             const TSnapshotResult saved =
-                SaveSnapshot(*document, "COM" + std::to_string(FOnline->Session().Stream().Port()));
+                SaveSnapshot(*document, FOnline->Session().Stream().PortName());
             if (saved.Ok()) {
                 FLastSnapshot = saved.Path;
                 FSnapshotNote = "snapshot saved to " + saved.Path;

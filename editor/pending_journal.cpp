@@ -29,7 +29,7 @@ const char* TPendingJournal::Caption(TJournalSource source) {
 }
 
 TJournalWrites& TPendingJournal::Writes() {
-    const std::string port = "COM" + std::to_string(FOnline.Session().Stream().Port());
+    const std::string port = FOnline.Session().Stream().PortName();
     TJournalDevice device = JournalDevice(FOnline.Document(), port);
     if (!FWrites)
         FWrites = std::make_unique<TJournalWrites>(std::move(device), TJournalSource::Edit);

@@ -6,8 +6,8 @@
 #include "editor/editor_fixture.h"
 #include "foundation/filetype/fileaccess.h"
 #include "foundation/stream.h"
-#include "shell/gui/filedialog.h"
 #include "snapshots/snapshots.h"
+#include "support/scripted_file_dialog.h"
 
 #include <QApplication>
 #include <QTreeWidget>
@@ -21,19 +21,7 @@
 namespace kelvo::test {
 
 // Answers the open dialog with one file, or Cancel when there is none.
-class TChosenFile : public TFileDialog {
-public:
-    explicit TChosenFile(std::string answer) : Answer(std::move(answer)) {}
-    bool Execute() override {
-        ++Shown;
-        if (Answer.empty())
-            return false;
-        FileName = Answer;
-        return true;
-    }
-    std::string Answer;
-    int Shown = 0;
-};
+using TChosenFile = TScriptedFileDialog;
 
 // The demonstration dialog with an editable live line (the calibration date).
 inline TSimDialog DemoWithEditableLiveLine() {

@@ -6,6 +6,7 @@
 #include "editor/device_history_window.h"
 #include "journal/journal_format.h"
 #include "shell/gui/mainwindow.h"
+#include "support/scripted_file_dialog.h"
 
 #include <QAction>
 #include <QLabel>
@@ -18,17 +19,7 @@ namespace kelvo::test {
 namespace {
 
 // Answers the save dialog with a file of the test's choice.
-class TSaveAs : public TFileDialog {
-public:
-    explicit TSaveAs(std::string path) : Path(std::move(path)) {}
-    bool Execute() override {
-        Proposed = FileName;
-        FileName = Path;
-        return true;
-    }
-    std::string Path;
-    std::string Proposed;
-};
+using TSaveAs = TScriptedFileDialog;
 
 // The demonstration dialog without a serial number line.
 TSimDialog DemoWithoutSerialNumber() {

@@ -4,12 +4,12 @@
 #include "editor/editor_fixture.h"
 #include "editor/export_action.h"
 #include "report/export_lines.h"
-#include "shell/gui/filedialog.h"
 #include "shell/gui/inihlst.h"
 #include "shell/gui/mainform.h"
 #include "shell/gui/mainwindow.h"
 #include "shell/settings/ini_file.h"
 #include "support/file_size_limit.h"
+#include "support/scripted_file_dialog.h"
 
 #include <QAction>
 #include <QMdiArea>
@@ -27,27 +27,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Answers the save dialog with a name and a file type, and keeps what it was
-// offered.
-class TScriptedSave : public TFileDialog {
+// Answers the save dialog with a name and a file type (the first unless the
+// test picks another), and keeps what it was offered.
+class TScriptedSave : public TScriptedFileDialog {
 public:
-    bool Execute() override {
-        ++Shown;
-        Proposed = FileName;
-        OfferedFilter = Filter;
-        OfferedTitle = Title;
-        if (Answer.empty())
-            return false;
-        FileName = Answer;
-        FilterIndex = AnswerIndex;
-        return true;
-    }
-    std::string Answer;
-    int AnswerIndex = 1;
-    int Shown = 0;
-    std::string Proposed;
-    std::string OfferedFilter;
-    std::string OfferedTitle;
+    TScriptedSave() { AnswerIndex = 1; }
 };
 
 std::string ReadFile(const std::string& path) {

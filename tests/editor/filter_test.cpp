@@ -4,8 +4,8 @@
 #include "editor/editor_fixture.h"
 #include "editor/editor_settings.h"
 #include "foundation/codepage.h"
-#include "shell/gui/filedialog.h"
 #include "shell/gui/filesaveform.h"
+#include "support/scripted_file_dialog.h"
 
 #include <QAction>
 #include <QApplication>
@@ -206,14 +206,7 @@ TEST_F(Filter, ChangedOnlyShowsTheLinesEditedSinceTheFileWasLoaded) {
 }
 
 // Answers the save dialog with a name in a scratch folder.
-class TChosenName : public TFileDialog {
-public:
-    bool Execute() override {
-        FileName = Answer;
-        return true;
-    }
-    std::string Answer;
-};
+using TChosenName = TScriptedFileDialog;
 
 TEST_F(Filter, SavingMakesTheWrittenFileTheOneChangedOnlyComparesWith) {
     LoadDeviceDialog();

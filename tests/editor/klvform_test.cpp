@@ -2,9 +2,9 @@
 
 #include "devicelink/serialline.h"
 #include "model/dlgline_bits.h"
-#include "shell/gui/filedialog.h"
 #include "shell/gui/filesaveform.h"
 #include "shell/gui/toolbar_icons.h"
+#include "support/scripted_file_dialog.h"
 
 #include <QAction>
 #include <QApplication>
@@ -460,16 +460,7 @@ TEST_F(Editor, AFileThatFailsToLoadLeavesAnEmptyWindow) {
 }
 
 // Answers the save dialog with a name in a scratch folder.
-class TChosenName : public TFileDialog {
-public:
-    bool Execute() override {
-        Proposed = FileName;
-        FileName = Answer;
-        return true;
-    }
-    std::string Answer;
-    std::string Proposed;
-};
+using TChosenName = TScriptedFileDialog;
 
 TEST_F(Editor, SavingANewDocumentProposesNewDatAndWritesTheDataFile) {
     Form->LoadFromStream(nullptr, 0);

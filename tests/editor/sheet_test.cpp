@@ -8,10 +8,10 @@
 #include "editor/sheet_commands.h"
 #include "foundation/gui/oem_text.h"
 #include "model/device_identity.h"
-#include "shell/gui/filedialog.h"
 #include "shell/gui/mainform.h"
 #include "shell/gui/mainwindow.h"
 #include "support/file_size_limit.h"
+#include "support/scripted_file_dialog.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -97,24 +97,7 @@ std::size_t Column(const std::string& line) {
     return line.find_first_not_of(' ');
 }
 
-class TScriptedSave : public TFileDialog {
-public:
-    bool Execute() override {
-        ++Shown;
-        Proposed = FileName;
-        OfferedTitle = Title;
-        OfferedFilter = Filter;
-        if (Answer.empty())
-            return false;
-        FileName = Answer;
-        return true;
-    }
-    std::string Answer;
-    std::string Proposed;
-    std::string OfferedTitle;
-    std::string OfferedFilter;
-    int Shown = 0;
-};
+using TScriptedSave = TScriptedFileDialog;
 
 TSimLine Line(std::uint16_t address, std::uint16_t flags, std::uint16_t layout, std::string caption,
               TBytes raw = {}) {

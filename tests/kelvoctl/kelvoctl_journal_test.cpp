@@ -1,6 +1,6 @@
 // kelvoctl journal: the journal's entries in each format, filtered by serial
 // number and date, and what it says when there is no journal or a broken one.
-#include "journal/change_journal.h"
+#include "journal/journal_fixture.h"
 #include "tools/kelvoctl/commands.h"
 
 #include <gtest/gtest.h>
@@ -16,18 +16,8 @@ namespace {
 using namespace kelvo;
 using namespace kelvo::ctl;
 
-class KelvoctlJournal : public ::testing::Test {
+class KelvoctlJournal : public kelvo::test::JournalFixture {
 protected:
-    void SetUp() override {
-        char dir[] = "/tmp/kelvoctl-journal-test-XXXXXX";
-        ASSERT_NE(::mkdtemp(dir), nullptr);
-        Dir = dir;
-        Path = Dir + "/journal.sqlite";
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        std::filesystem::remove_all(Dir, ignored);
-    }
     // Two devices: the demonstration transmitter written twice, another once.
     void Fill() {
         TChangeJournal journal;
@@ -86,9 +76,6 @@ protected:
             n += c == '\n';
         return n;
     }
-
-    std::string Dir;
-    std::string Path;
 };
 
 TEST_F(KelvoctlJournal, TextIsOneLinePerEntryNewestFirst) {

@@ -1,9 +1,9 @@
 #include "filetype/text_document.h"
-#include "shell/gui/filedialog.h"
 #include "shell/gui/filesaveform.h"
 #include "shell/gui/idledispatch.h"
 #include "shell/gui/qtprompt.h"
 #include "support/gui_environment.h"
+#include "support/scripted_file_dialog.h"
 #include "support/scripted_prompt.h"
 
 #include <gtest/gtest.h>
@@ -43,20 +43,7 @@ public:
 };
 
 // Answers like a user who picks a name.
-class TScriptedDialog : public TFileDialog {
-public:
-    bool Execute() override {
-        Shown = true;
-        Proposed = FileName;
-        if (Answer.empty())
-            return false;
-        FileName = Answer;
-        return true;
-    }
-    std::string Answer;
-    std::string Proposed;
-    bool Shown = false;
-};
+using TScriptedDialog = test::TScriptedFileDialog;
 
 std::string Slurp(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
